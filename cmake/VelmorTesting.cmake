@@ -1,0 +1,13 @@
+# velmor_add_test(NAME name SOURCES ... LIBS ... [LABELS ...])
+# One GoogleTest binary per module; CTest runs each binary as one test.
+function(velmor_add_test)
+  cmake_parse_arguments(T "" "NAME" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  target_compile_definitions(${T_NAME} PRIVATE
+    VELMOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMOR_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
+  add_test(NAME ${T_NAME} COMMAND ${T_NAME})
+  set_tests_properties(${T_NAME} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0:abort_on_error=0;UBSAN_OPTIONS=print_stacktrace=1"
+    LABELS "${T_LABELS}")
+endfunction()

@@ -1,0 +1,118 @@
+#include "platform/fs.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace platform::fs {
+
+bool isOrdinaryFile(const std::string& path) noexcept
+{
+    struct stat st {};
+    return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int createExclusive(const std::string& path, int mode) noexcept
+{
+    return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+}
+
+std::string folderOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string baseNameOf(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void writeAll(int fd, const void* data, std::size_t size, const char* what)
+{
+    auto p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::system_error(errno, std::generic_category(), what);
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
+{
+    // The new file takes the mode of the file it replaces; a new one gets 0666 less the umask.
+    struct stat st {};
+    const bool replacing = ::stat(target_.c_str(), &st) == 0;
+    if (replacing && S_ISDIR(st.st_mode))
+        throw std::system_error(EISDIR, std::generic_category(), target_);
+
+    std::random_device rd;
+    std::mt19937 gen(rd());
+    const std::string stem = folderOf(target_) + "/." + baseNameOf(target_) + ".tmp";
+    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
+        temp_ = stem + std::to_string(gen() % 1000000);
+        fd_ = createExclusive(temp_);
+        if (fd_ < 0 && errno != EEXIST)
+            throw std::system_error(errno, std::generic_category(), target_);
+    }
+    if (fd_ < 0)
+        throw std::system_error(EEXIST, std::generic_category(), target_);
+    if (replacing)
+        (void)::fchmod(fd_, st.st_mode & 07777);
+}
+
+AtomicFile::~AtomicFile()
+{
+    discard();
+}
+
+void AtomicFile::write(const void* data, std::size_t size)
+{
+    if (fd_ < 0)
+        throw std::system_error(EBADF, std::generic_category(), target_);
+    writeAll(fd_, data, size, target_.c_str());
+}
+
+void AtomicFile::commit(bool durable)
+{
+    if (fd_ < 0)
+        throw std::system_error(EBADF, std::generic_category(), target_);
+    if ((durable && ::fsync(fd_) != 0) || ::close(fd_) != 0) {
+        const int err = errno;
+        fd_ = -1;
+        ::unlink(temp_.c_str());
+        throw std::system_error(err, std::generic_category(), target_);
+    }
+    fd_ = -1;
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp_.c_str());
+        throw std::system_error(err, std::generic_category(), target_);
+    }
+    temp_.clear();
+}
+
+void AtomicFile::discard() noexcept
+{
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (!temp_.empty()) {
+        ::unlink(temp_.c_str());
+        temp_.clear();
+    }
+}
+
+} // namespace platform::fs

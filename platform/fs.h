@@ -1,0 +1,49 @@
+#pragma once
+// Plain POSIX file services shared by every part of the system, the archiver included (no Qt here).
+
+#include <cstddef>
+#include <string>
+
+namespace platform::fs {
+
+// True when path names a regular file; a final symbolic link is not followed, so a link,
+// folder or device is never an ordinary file.
+bool isOrdinaryFile(const std::string& path) noexcept;
+
+// Creates path exclusively (never over an existing name, never through a link) for writing.
+// Returns the descriptor, or -1 with errno set (EEXIST when the name is taken).
+int createExclusive(const std::string& path, int mode = 0666) noexcept;
+
+// The folder part of a path ("." when it has none), and the part after the last '/'.
+std::string folderOf(const std::string& path);
+std::string baseNameOf(const std::string& path);
+
+// Writes a file under a temporary name in the target's folder; commit() flushes it to disk
+// and renames it over the target, so the target is either its old self or complete and new.
+// Without commit() the temporary file is removed. Failures throw std::system_error.
+class AtomicFile {
+public:
+    explicit AtomicFile(std::string target);
+    ~AtomicFile();
+    AtomicFile(const AtomicFile&) = delete;
+    AtomicFile& operator=(const AtomicFile&) = delete;
+
+    void write(const void* data, std::size_t size);
+    // durable: flush to disk before the rename (user files); scratch files may skip it.
+    void commit(bool durable = true);
+    void discard() noexcept;
+
+    int fd() const { return fd_; }
+    const std::string& target() const { return target_; }
+    const std::string& tempPath() const { return temp_; }
+
+private:
+    std::string target_;
+    std::string temp_;
+    int fd_ = -1;
+};
+
+// Writes all of data to fd; throws std::system_error naming what (ENOSPC on a full disk).
+void writeAll(int fd, const void* data, std::size_t size, const char* what);
+
+} // namespace platform::fs

@@ -1,0 +1,136 @@
+#include "platform/picture.h"
+
+#include "platform/bmp24.h"
+#include "platform/errors.h"
+#include "platform/fs.h"
+#include "platform/picturecheck.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
+#include <vector>
+
+namespace platform {
+namespace {
+
+QString named(const QString& path, const QString& reason)
+{
+    return QStringLiteral("%1: %2").arg(path, reason);
+}
+
+} // namespace
+
+QImage loadPicture(const QString& path)
+{
+    QFileInfo info(path);
+    if (!info.exists())
+        throw RuntimeError(kFileNotFound, named(path, QStringLiteral("ファイルが見つかりません")));
+    if (!info.isFile())
+        throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("ファイルではありません")));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw RuntimeError(kPermissionDenied, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    if (bytes.isEmpty())
+        throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("空のファイルです")));
+    if (const QString problem = truncationProblem(bytes); !problem.isEmpty())
+        throw RuntimeError(kInvalidPicture, named(path, problem));
+
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(true);
+    // The side limit below bounds memory; Qt's own default would refuse ordinary large photos.
+    QImageReader::setAllocationLimit(4096);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide))
+        throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
+                                                      .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
+    QImage picture = reader.read();
+    if (picture.isNull())
+        throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("画像として読み込めません (%1)").arg(reader.errorString())));
+    if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
+        throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (縦横とも %1 ピクセルまで)").arg(kMaxPictureSide)));
+    return picture;
+}
+
+QImage toBgr888(const QImage& picture)
+{
+    if (picture.format() == QImage::Format_BGR888)
+        return picture;
+    if (!picture.hasAlphaChannel())
+        return picture.convertToFormat(QImage::Format_BGR888);
+
+    // Over white: with premultiplied channels c' = c a / 255, the result is c' + (255 - a).
+    const QImage premultiplied = picture.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out(picture.size(), QImage::Format_BGR888);
+    for (int y = 0; y < out.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(premultiplied.constScanLine(y));
+        uchar* dst = out.scanLine(y);
+        for (int x = 0; x < out.width(); ++x) {
+            const QRgb p = src[x];
+            const int white = 255 - qAlpha(p);
+            dst[3 * x] = static_cast<uchar>(qBlue(p) + white);
+            dst[3 * x + 1] = static_cast<uchar>(qGreen(p) + white);
+            dst[3 * x + 2] = static_cast<uchar>(qRed(p) + white);
+        }
+    }
+    return out;
+}
+
+void writeBmp24(const QImage& picture, int fd, const QString& path)
+{
+    if (picture.isNull())
+        throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("保存する画像がありません")));
+    const QImage bgr = toBgr888(picture);
+    const int width = bgr.width();
+    const int height = bgr.height();
+    const auto stride = static_cast<std::size_t>(bmp24::stride(width));
+    const auto header = bmp24::header(width, height);
+
+    // Rows go out bottom-up in strips of about 4 MiB.
+    const std::size_t rowsPerStrip = std::max<std::size_t>(1, (4u << 20) / stride);
+    std::vector<unsigned char> strip(rowsPerStrip * stride, 0);
+    try {
+        fs::writeAll(fd, header.data(), header.size(), "header");
+        int y = height - 1;
+        while (y >= 0) {
+            std::size_t used = 0;
+            for (std::size_t r = 0; r < rowsPerStrip && y >= 0; ++r, --y) {
+                std::memcpy(&strip[used], bgr.constScanLine(y), static_cast<std::size_t>(width) * 3);
+                used += stride; // padding bytes stay zero
+            }
+            fs::writeAll(fd, strip.data(), used, "rows");
+        }
+    } catch (const std::system_error& e) {
+        throw fileError(e, path);
+    }
+}
+
+void savePictureBmp24(const QImage& picture, const QString& path)
+{
+    const int fd = fs::createExclusive(QFile::encodeName(path).toStdString(), 0600);
+    if (fd < 0)
+        throw fileError(errno, path);
+    try {
+        writeBmp24(picture, fd, path);
+    } catch (...) {
+        ::close(fd);
+        ::unlink(QFile::encodeName(path).constData());
+        throw;
+    }
+    if (::close(fd) != 0) {
+        const int err = errno;
+        ::unlink(QFile::encodeName(path).constData());
+        throw fileError(err, path);
+    }
+}
+
+} // namespace platform

@@ -1,0 +1,28 @@
+#pragma once
+// Picture services: load any picture Qt reads (upright, as photos are meant to be seen) and save a
+// picture as a 24-bit bitmap in the system's layout.
+
+#include <QImage>
+#include <QString>
+
+namespace platform {
+
+// The largest width or height the system handles.
+constexpr int kMaxPictureSide = 32766;
+
+// Loads a picture by its content (BMP, JPEG, GIF, PNG and every format of Qt's image plugins), with
+// the EXIF orientation applied. A missing file, a file that is no picture, a truncated one and one
+// wider or taller than kMaxPictureSide throw RuntimeError with a message that names the file.
+QImage loadPicture(const QString& path);
+
+// The picture as 24-bit BGR pixels (QImage::Format_BGR888), whatever its depth or palette;
+// transparent pixels are laid over white, the background of the views.
+QImage toBgr888(const QImage& picture);
+
+// Writes the picture as a 24-bit bitmap to an open file; throws RuntimeError naming path.
+void writeBmp24(const QImage& picture, int fd, const QString& path);
+
+// Creates path (never over an existing file or through a link) and writes the picture to it.
+void savePictureBmp24(const QImage& picture, const QString& path);
+
+} // namespace platform
