@@ -1,0 +1,150 @@
+#include "platform/errors.h"
+#include "platform/picture.h"
+#include "tests/support/gif.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+
+using platform::RuntimeError;
+
+namespace {
+
+struct PictureTest : ::testing::Test {
+    QTemporaryDir dir;
+    QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    void write(const QString& p, const QByteArray& bytes) const
+    {
+        QFile f(p);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    QByteArray read(const QString& p) const
+    {
+        QFile f(p);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    static QByteArray encoded(const QImage& img, const char* format)
+    {
+        if (qstrcmp(format, "GIF") == 0)
+            return testsupport::makeGif(img);
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, format);
+        return bytes;
+    }
+    int errorNumberOf(const QString& p) const
+    {
+        try {
+            platform::loadPicture(p);
+        } catch (const RuntimeError& e) {
+            EXPECT_TRUE(e.text().startsWith(p)) << e.text().toStdString();
+            return e.number();
+        }
+        return 0;
+    }
+};
+
+TEST_F(PictureTest, SavesBottomUpRowsWithZeroPadding)
+{
+    QImage img(1, 2, QImage::Format_RGB32);
+    img.setPixel(0, 0, qRgb(1, 2, 3)); // top
+    img.setPixel(0, 1, qRgb(4, 5, 6)); // bottom
+    platform::savePictureBmp24(img, path("a.bmp"));
+    const QByteArray bytes = read(path("a.bmp"));
+    ASSERT_EQ(bytes.size(), 54 + 2 * 4);
+    EXPECT_EQ(bytes.mid(54), QByteArray("\x06\x05\x04\x00\x03\x02\x01\x00", 8));
+    EXPECT_THROW(platform::savePictureBmp24(img, path("a.bmp")), RuntimeError); // never over a file
+
+    const QImage back = platform::loadPicture(path("a.bmp"));
+    EXPECT_EQ(back.pixel(0, 0), qRgb(1, 2, 3));
+    EXPECT_EQ(back.pixel(0, 1), qRgb(4, 5, 6));
+}
+
+TEST_F(PictureTest, AnyDepthBecomesBgrWithTransparencyOverWhite)
+{
+    QImage argb(3, 1, QImage::Format_ARGB32);
+    argb.setPixel(0, 0, qRgba(255, 0, 0, 0));
+    argb.setPixel(1, 0, qRgba(0, 0, 0, 255));
+    argb.setPixel(2, 0, qRgba(0, 0, 255, 128));
+    const QImage bgr = platform::toBgr888(argb);
+    const uchar* row = bgr.constScanLine(0);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(row), 9),
+        QByteArray("\xff\xff\xff" "\x00\x00\x00" "\xff\x7f\x7f", 9));
+
+    QImage indexed(2, 1, QImage::Format_Indexed8);
+    indexed.setColorTable({qRgb(10, 20, 30), qRgb(200, 100, 50)});
+    indexed.setPixel(0, 0, 1);
+    indexed.setPixel(1, 0, 0);
+    const QImage fromIndexed = platform::toBgr888(indexed);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(fromIndexed.constScanLine(0)), 6),
+        QByteArray("\x32\x64\xc8\x1e\x14\x0a", 6));
+}
+
+TEST_F(PictureTest, ReadsCommonFormatsByContent)
+{
+    QImage img(5, 3, QImage::Format_RGB32);
+    img.fill(qRgb(0, 128, 255));
+    for (const char* format : {"PNG", "GIF", "JPEG", "BMP"}) {
+        write(path("picture.dat"), encoded(img, format));
+        const QImage loaded = platform::loadPicture(path("picture.dat"));
+        EXPECT_EQ(loaded.size(), QSize(5, 3)) << format;
+    }
+}
+
+TEST_F(PictureTest, BadFilesGiveNumberedErrorsNamingTheFile)
+{
+    QImage img(40, 30, QImage::Format_RGB32);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x)
+            img.setPixel(x, y, qRgb(x * 6, y * 8, (x * y) & 255));
+
+    EXPECT_EQ(errorNumberOf(path("missing.bmp")), platform::kFileNotFound);
+    write(path("empty.bmp"), {});
+    EXPECT_EQ(errorNumberOf(path("empty.bmp")), platform::kInvalidPicture);
+    write(path("text.jpg"), "this is no picture at all");
+    EXPECT_EQ(errorNumberOf(path("text.jpg")), platform::kInvalidPicture);
+    for (const char* format : {"BMP", "JPEG", "GIF", "PNG"}) {
+        const QByteArray whole = encoded(img, format);
+        write(path("cut"), whole.left(whole.size() * 2 / 3));
+        EXPECT_NE(errorNumberOf(path("cut")), 0) << format << " cut short was accepted";
+        write(path("whole"), whole);
+        EXPECT_EQ(errorNumberOf(path("whole")), 0) << format;
+    }
+}
+
+TEST_F(PictureTest, RefusesPicturesWiderOrTallerThanTheLimit)
+{
+    for (const auto& [w, h] : {std::pair{32767, 1}, std::pair{1, 40000}}) {
+        QByteArray bmp = encoded(QImage(1, 1, QImage::Format_RGB888), "BMP");
+        // A header that claims the size; the body need not exist for the refusal.
+        auto put32 = [&](int at, quint32 v) {
+            for (int i = 0; i < 4; ++i)
+                bmp[at + i] = char(v >> (8 * i));
+        };
+        put32(18, quint32(w));
+        put32(22, quint32(h));
+        bmp.append(QByteArray(static_cast<qsizetype>(((w * 3 + 3) & ~3)) * h, '\0'));
+        write(path("huge.bmp"), bmp);
+        EXPECT_EQ(errorNumberOf(path("huge.bmp")), platform::kOverflow) << w << "x" << h;
+    }
+}
+
+TEST_F(PictureTest, PhotosAreTurnedUprightByTheirExifOrientation)
+{
+    QByteArray jpeg = encoded(QImage(4, 2, QImage::Format_RGB32), "JPEG");
+    // APP1 "Exif" with one IFD entry: Orientation (0x0112) = 6, turn right.
+    const QByteArray tiff("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0\x06\0\0\0\0\0\0\0", 26);
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray app1("\xFF\xE1", 2);
+    app1.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF)).append(payload);
+    jpeg.insert(2, app1);
+    write(path("photo.jpg"), jpeg);
+    EXPECT_EQ(platform::loadPicture(path("photo.jpg")).size(), QSize(2, 4));
+}
+
+} // namespace
