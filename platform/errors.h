@@ -11,6 +11,8 @@ enum ErrorNumber : int {
     kInvalidArgument = 5,
     kOverflow = 6,
     kOutOfMemory = 7,
+    kSubscriptOutOfRange = 9,
+    kTypeMismatch = 13,
     kFileNotFound = 53,
     kDiskFull = 61,
     kPermissionDenied = 70,

@@ -1,0 +1,41 @@
+#pragma once
+// A render of the source pixel grid into a new output bitmap in the temporary folder.
+
+#include "velmor/engine/colorvalues.h"
+#include "velmor/engine/sourcepixels.h"
+
+#include <QString>
+#include <functional>
+
+namespace engine {
+
+struct RenderHooks {
+    // A yield point. It is reached after every pixel in spirit: the render checks a cheap budget
+    // per pixel and calls it every few thousand pixels, and again after every row; the callee
+    // decides (by time) whether to handle events.
+    std::function<void()> yield;
+    // After every row: the progress bar's StepIt.
+    std::function<void()> step;
+    // Asked after every yield; true stops the render and deletes its incomplete output.
+    std::function<bool()> cancelled;
+};
+
+struct RenderedFiles {
+    QString scratchPath; // made, never written
+    QString outputPath;  // the complete output bitmap
+};
+
+// Thrown when the hooks asked the render to stop.
+struct RenderCancelled {};
+
+// Refuses a W or H above the render limit (overflow) before anything is written.
+void checkRenderSize(int width, int height);
+
+// Writes the grid tinted with the filter colour as a 24-bit bitmap under a new output name in
+// tempFolder, rows bottom-up, and returns the names. W and H come from the source view; a view
+// larger than the grid is an error. On any failure or cancellation the incomplete output is
+// deleted and the error (or RenderCancelled) is thrown.
+RenderedFiles renderFilter(const SourcePixels& grid, int width, int height, ColorValue filterColor,
+    const QString& tempFolder, const RenderHooks& hooks = {});
+
+} // namespace engine
