@@ -1,0 +1,186 @@
+#include "platform/picture.h"
+#include "tests/support/gif.h"
+#include "velmor/engine/renderfilter.h"
+#include "velmor/engine/sourcepixels.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+namespace {
+
+struct Outcome {
+    int exitCode;
+    QString err;
+};
+
+struct VelmorFilterTest : ::testing::Test {
+    QTemporaryDir dir;
+    QString path(const QString& name) const { return dir.filePath(name); }
+
+    Outcome run(const QStringList& args, const QStringList& env = {}, std::function<void()> childSetup = {}) const
+    {
+        QProcess p;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        for (const QString& kv : env)
+            e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
+        p.setProcessEnvironment(e);
+        if (childSetup)
+            p.setChildProcessModifier(childSetup);
+        p.start(QStringLiteral(VELMOR_BIN_DIR "/velmor-filter"), args);
+        p.waitForFinished(60000);
+        return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
+    }
+    static QByteArray read(const QString& p)
+    {
+        QFile f(p);
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+    static void write(const QString& p, const QByteArray& bytes)
+    {
+        QFile f(p);
+        f.open(QIODevice::WriteOnly);
+        f.write(bytes);
+    }
+    static QImage photo(int w, int h, bool alpha = false)
+    {
+        QImage img(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                img.setPixel(x, y, qRgba((x * 37) & 255, (y * 53) & 255, (x * y) & 255, alpha ? (x * 40) & 255 : 255));
+        return img;
+    }
+    static QByteArray encoded(const QImage& img, const char* format)
+    {
+        if (qstrcmp(format, "GIF") == 0)
+            return testsupport::makeGif(img);
+        QByteArray bytes;
+        QBuffer buf(&bytes);
+        buf.open(QIODevice::WriteOnly);
+        img.save(&buf, format);
+        return bytes;
+    }
+    // What the window writes for the same file: source bitmap, grid, render.
+    QByteArray windowResult(const QString& input, engine::ColorValue colour) const
+    {
+        const QString work = dir.filePath(QStringLiteral("work/"));
+        QDir().mkpath(work);
+        const QImage picture = platform::loadPicture(input);
+        platform::savePictureBmp24(picture, work + QStringLiteral("src.bmp"));
+        const auto grid = engine::LoadSourcePixels(work + QStringLiteral("src.bmp"), picture.width(), picture.height());
+        const auto files = engine::renderFilter(grid, picture.width(), picture.height(), colour, work);
+        const QByteArray bytes = read(files.outputPath);
+        QFile::remove(files.outputPath);
+        return bytes;
+    }
+    QStringList litter() const
+    {
+        return QDir(dir.path()).entryList(QStringList{QStringLiteral(".*tmp*")}, QDir::Files | QDir::Hidden);
+    }
+};
+
+TEST_F(VelmorFilterTest, WritesWhatTheWindowWritesForEveryKindOfSource)
+{
+    const struct {
+        const char* format;
+        QImage picture;
+    } sources[] = {{"BMP", photo(7, 5)}, {"PNG", photo(6, 4, true)}, {"GIF", photo(5, 3)}, {"JPEG", photo(9, 9)}};
+    for (const auto& s : sources) {
+        const QString input = path(QStringLiteral("in.%1").arg(QString::fromLatin1(s.format).toLower()));
+        write(input, encoded(s.picture, s.format));
+        for (const auto& [filter, colour] : {std::pair{"sepia", 0x0040C0C0}, std::pair{"green", 0x0040C040}}) {
+            const Outcome r = run({QStringLiteral("-q"), QStringLiteral("-f"), QLatin1String(filter), QStringLiteral("-o"),
+                path(QStringLiteral("out.bmp")), input});
+            ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+            EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(input, colour)) << s.format << " " << filter;
+        }
+    }
+}
+
+TEST_F(VelmorFilterTest, CustomColourComesFromTheOptionOrTheStoredSetting)
+{
+    write(path(QStringLiteral("in.bmp")), encoded(photo(4, 4), "BMP"));
+    const QStringList args = {QStringLiteral("-f"), QStringLiteral("custom"), QStringLiteral("-o"), path(QStringLiteral("out.bmp")),
+        path(QStringLiteral("in.bmp"))};
+    ASSERT_EQ(run(args).exitCode, 0);
+    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0)); // nothing stored: black
+
+    QDir().mkpath(path(QStringLiteral("config/Velmor")));
+    write(path(QStringLiteral("config/Velmor/Velmor.conf")), "[Setting]\nCustomFilter=00C0C040\n");
+    ASSERT_EQ(run(args).exitCode, 0);
+    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0x00C0C040));
+
+    ASSERT_EQ(run(QStringList{QStringLiteral("-c"), QStringLiteral("#FF0000")} + args).exitCode, 0);
+    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0x000000FF));
+}
+
+TEST_F(VelmorFilterTest, BadInputsFailClearlyAndLeaveExistingOutputsAlone)
+{
+    const QByteArray bmp = encoded(photo(30, 20), "BMP");
+    const QByteArray jpeg = encoded(photo(30, 20), "JPEG");
+    QByteArray huge = bmp;
+    huge[20] = char(0x01); // width 30 + 65536
+    write(path(QStringLiteral("empty.bmp")), {});
+    write(path(QStringLiteral("text.jpg")), "no picture here");
+    write(path(QStringLiteral("cut.bmp")), bmp.left(bmp.size() - 7));
+    write(path(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2));
+    write(path(QStringLiteral("huge.bmp")), huge);
+    for (const char* name : {"empty.bmp", "text.jpg", "cut.bmp", "cut.jpg", "huge.bmp", "missing.png"}) {
+        write(path(QStringLiteral("out.bmp")), "precious");
+        const QString input = path(QString::fromLatin1(name));
+        const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), input});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_TRUE(r.err.contains(input)) << r.err.toStdString();
+        EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), "precious") << name;
+    }
+    EXPECT_TRUE(litter().isEmpty());
+}
+
+TEST_F(VelmorFilterTest, OneBadInputDoesNotStopTheOthers)
+{
+    write(path(QStringLiteral("a.bmp")), encoded(photo(3, 3), "BMP"));
+    write(path(QStringLiteral("b.jpg")), "broken");
+    write(path(QStringLiteral("c.png")), encoded(photo(2, 5), "PNG"));
+    QDir().mkpath(path(QStringLiteral("out")));
+    const Outcome r = run({QStringLiteral("-j"), QStringLiteral("2"), QStringLiteral("-d"), path(QStringLiteral("out")),
+        path(QStringLiteral("a.bmp")), path(QStringLiteral("b.jpg")), path(QStringLiteral("c.png"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files | QDir::Hidden),
+        (QStringList{QStringLiteral("a.bmp"), QStringLiteral("c.bmp")}));
+}
+
+TEST_F(VelmorFilterTest, UnwritableDestinationsAndAFullDiskAreErrors)
+{
+    write(path(QStringLiteral("in.bmp")), encoded(photo(64, 64), "BMP"));
+    const QString in = path(QStringLiteral("in.bmp"));
+    EXPECT_EQ(run({QStringLiteral("-d"), path(QStringLiteral("nowhere")), in}).exitCode, 1);
+    EXPECT_EQ(run({QStringLiteral("-o"), QStringLiteral("/proc/velmor.bmp"), in}).exitCode, 1);
+
+    write(path(QStringLiteral("out.bmp")), "precious");
+    const Outcome full = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), in}, {}, [] {
+        struct rlimit limit {4096, 4096};
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_FALSE(full.err.isEmpty());
+    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), "precious");
+    EXPECT_TRUE(litter().isEmpty());
+}
+
+TEST_F(VelmorFilterTest, UsageErrorsExitWithTwo)
+{
+    EXPECT_EQ(run({}).exitCode, 2);
+    EXPECT_EQ(run({QStringLiteral("-f"), QStringLiteral("teal"), QStringLiteral("-o"), QStringLiteral("x"), QStringLiteral("y")}).exitCode, 2);
+    EXPECT_EQ(run({QStringLiteral("--help")}).exitCode, 0);
+}
+
+} // namespace

@@ -1,0 +1,121 @@
+// velmor-filter: the colour filters of the window for a folder of pictures, from the command line.
+
+#include "platform/errors.h"
+#include "velmor/cli/filterjob.h"
+#include "velmor/cli/options.h"
+#include "velmor/cli/progress.h"
+#include "velmor/engine/filters.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QSet>
+#include <QSettings>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <thread>
+#include <vector>
+
+namespace {
+
+std::atomic<bool> gStop{false};
+
+void onSignal(int)
+{
+    gStop.store(true);
+}
+
+void printLine(const QString& text)
+{
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+// The custom colour the window stored, as the window reads it at start-up.
+engine::ColorValue storedCustomColour()
+{
+    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Velmor"), QStringLiteral("Velmor"));
+    return engine::HexToColor(settings.value(QStringLiteral("Setting/CustomFilter"), QStringLiteral("00000000")).toString());
+}
+
+struct Job {
+    QString input;
+    QString output;
+    QString failure; // empty when written
+};
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    cli::Options options;
+    try {
+        options = cli::parseOptions(app.arguments().mid(1));
+    } catch (const cli::UsageError& e) {
+        printLine(QStringLiteral("velmor-filter: %1").arg(e.message));
+        printLine(cli::usageText());
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
+        return 0;
+    }
+
+    const engine::ColorValue colour =
+        engine::filterColor(options.filter, options.customColor ? *options.customColor : storedCustomColour());
+
+    std::vector<Job> jobs;
+    QSet<QString> taken;
+    for (const QString& input : options.inputs) {
+        Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirKind) : options.output, {}};
+        const QString key = QFileInfo(job.output).absoluteFilePath();
+        if (taken.contains(key))
+            job.failure = QStringLiteral("出力 %1 は別の入力と同じ名前になります").arg(job.output);
+        else if (cli::outputKindOf(job.output) == cli::OutputKind::Qpx)
+            job.failure = QStringLiteral("QPX ファイルの出力はまだ使えません: %1").arg(job.output);
+        taken.insert(key);
+        jobs.push_back(std::move(job));
+    }
+
+    std::signal(SIGINT, onSignal);
+    std::signal(SIGTERM, onSignal);
+
+    const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
+                                        int(jobs.size())));
+    cli::Progress progress(int(jobs.size()), !options.quiet);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < jobs.size() && !gStop; i = next++) {
+            Job& job = jobs[i];
+            if (job.failure.isEmpty()) {
+                try {
+                    cli::filterToBitmap(job.input, job.output, colour, gStop);
+                } catch (const platform::RuntimeError& e) {
+                    job.failure = e.text();
+                } catch (const cli::Stopped&) {
+                    job.failure = QStringLiteral("中断しました");
+                } catch (const std::bad_alloc&) {
+                    job.failure = QStringLiteral("メモリが足りません");
+                }
+            }
+            progress.advance();
+        }
+    };
+    std::vector<std::thread> pool;
+    for (int w = 1; w < workers; ++w)
+        pool.emplace_back(work);
+    work();
+    for (auto& t : pool)
+        t.join();
+
+    int failed = 0;
+    for (const Job& job : jobs)
+        if (!job.failure.isEmpty()) {
+            ++failed;
+            printLine(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
+                                                        : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
+        }
+    if (gStop)
+        return 130;
+    return failed ? 1 : 0;
+}
