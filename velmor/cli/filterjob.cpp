@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
+#include <future>
 #include <optional>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -24,7 +25,8 @@ using RowSource = std::function<const std::uint8_t*(int y)>; // grid row y, 1 = 
 
 constexpr std::size_t kStripBytes = 4u << 20;
 
-// Writes the header and the tinted rows, bottom row first, in strips.
+// Writes the header and the tinted rows, bottom row first, in strips. A strip is written on a
+// second thread while the next one is rendered, so the two cores share the work.
 void writeBitmap(const QString& output, int width, int height, engine::ColorValue color, const RowSource& row,
     const std::atomic<bool>& stop)
 {
@@ -32,22 +34,34 @@ void writeBitmap(const QString& output, int width, int height, engine::ColorValu
     const engine::RenderTable table(color);
     const auto stride = static_cast<std::size_t>(platform::bmp24::stride(width));
     const int rowsPerStrip = static_cast<int>(std::max<std::size_t>(1, kStripBytes / stride));
-    std::vector<std::uint8_t> strip(std::size_t(rowsPerStrip) * stride, 0); // padding stays zero
+    std::vector<std::uint8_t> strips[2]; // padding stays zero
+    strips[0].assign(std::size_t(rowsPerStrip) * stride, 0);
+    strips[1].assign(std::size_t(rowsPerStrip) * stride, 0);
 
     const std::string target = QFile::encodeName(output).toStdString();
     try {
         platform::fs::AtomicFile file(target);
         const auto header = platform::bmp24::header(width, height);
         file.write(header.data(), header.size());
+        std::future<void> writing;
+        int current = 0;
         for (int y = 1; y <= height;) {
             if (stop.load(std::memory_order_relaxed))
                 throw Stopped{};
             const int rows = std::min(rowsPerStrip, height - y + 1);
+            std::uint8_t* strip = strips[current].data();
             for (int r = 0; r < rows; ++r)
-                table.renderPixels(row(y + r), strip.data() + std::size_t(r) * stride, width);
-            file.write(strip.data(), std::size_t(rows) * stride);
+                table.renderPixels(row(y + r), strip + std::size_t(r) * stride, width);
+            if (writing.valid())
+                writing.get();
+            writing = std::async(std::launch::async, [&file, strip, bytes = std::size_t(rows) * stride] {
+                file.write(strip, bytes);
+            });
+            current ^= 1;
             y += rows;
         }
+        if (writing.valid())
+            writing.get();
         // The rename makes the output whole or absent; flushing every file to disk is left to the
         // kernel, as batch tools do.
         file.commit(false);

@@ -61,8 +61,10 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    const engine::ColorValue colour =
-        engine::filterColor(options.filter, options.customColor ? *options.customColor : storedCustomColour());
+    engine::ColorValue custom = 0;
+    if (options.filter == engine::kCustomFilter)
+        custom = options.customColor ? *options.customColor : storedCustomColour();
+    const engine::ColorValue colour = engine::filterColor(options.filter, custom);
 
     std::vector<Job> jobs;
     QSet<QString> taken;

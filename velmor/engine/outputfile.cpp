@@ -14,8 +14,8 @@ constexpr std::size_t kBufferSize = 1 << 20;
 OutputBitmap::OutputBitmap(const QString& tempFolder, int width, int height)
     : scratchPath_(platform::makeTempName(tempFolder, QStringLiteral("Velmor")))
     , file_(std::make_unique<platform::TempFile>(tempFolder, QStringLiteral("VelmorPrev")))
+    , buffer_(kBufferSize)
 {
-    buffer_.reserve(kBufferSize);
     const auto header = platform::bmp24::header(width, height);
     append(header.data(), header.size());
 }
@@ -28,27 +28,28 @@ OutputBitmap::~OutputBitmap()
 
 void OutputBitmap::append(const std::uint8_t* data, std::size_t size)
 {
-    if (buffer_.size() + size > kBufferSize)
+    std::memcpy(appendInPlace(size), data, size);
+}
+
+std::uint8_t* OutputBitmap::appendInPlace(std::size_t size)
+{
+    if (used_ + size > buffer_.size())
         flush();
-    if (size > kBufferSize) {
-        try {
-            platform::fs::writeAll(file_->fd(), data, size, "output");
-        } catch (const std::system_error& e) {
-            throw platform::fileError(e, file_->path());
-        }
-        return;
-    }
-    buffer_.insert(buffer_.end(), data, data + size);
+    if (size > buffer_.size())
+        buffer_.resize(size);
+    std::uint8_t* at = buffer_.data() + used_;
+    used_ += size;
+    return at;
 }
 
 void OutputBitmap::flush()
 {
     try {
-        platform::fs::writeAll(file_->fd(), buffer_.data(), buffer_.size(), "output");
+        platform::fs::writeAll(file_->fd(), buffer_.data(), used_, "output");
     } catch (const std::system_error& e) {
         throw platform::fileError(e, file_->path());
     }
-    buffer_.clear();
+    used_ = 0;
 }
 
 void OutputBitmap::close()

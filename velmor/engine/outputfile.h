@@ -28,6 +28,8 @@ public:
 
     // Appends bytes at the file's current position (buffered); throws RuntimeError on failure.
     void append(const std::uint8_t* data, std::size_t size);
+    // The next size bytes of the file, to be filled in place (every byte) before the next call.
+    std::uint8_t* appendInPlace(std::size_t size);
     // Flushes and closes the file; throws RuntimeError on failure (the file is then deleted).
     void close();
 
@@ -37,6 +39,7 @@ private:
     QString scratchPath_;
     std::unique_ptr<platform::TempFile> file_;
     std::vector<std::uint8_t> buffer_;
+    std::size_t used_ = 0;
     bool closed_ = false;
 };
 

@@ -6,7 +6,6 @@
 #include "velmor/engine/render.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace engine {
 namespace {
@@ -32,8 +31,7 @@ RenderedFiles renderFilter(const SourcePixels& grid, int width, int height, Colo
     const RenderTable table(filterColor);
     OutputBitmap output(tempFolder, width, height);
 
-    const int padding = platform::bmp24::padding(width);
-    std::vector<std::uint8_t> row(std::size_t(width) * 3 + std::size_t(padding), 0);
+    const auto stride = static_cast<std::size_t>(platform::bmp24::stride(width));
     auto yieldPoint = [&] {
         if (hooks.yield)
             hooks.yield();
@@ -42,13 +40,14 @@ RenderedFiles renderFilter(const SourcePixels& grid, int width, int height, Colo
     };
 
     for (int y = 1; y <= height; ++y) {
-        const std::uint8_t* src = grid.bytes.data() + std::size_t(y - 1) * std::size_t(width) * 3;
+        const std::uint8_t* src = grid.row(y);
+        std::uint8_t* row = output.appendInPlace(stride);
+        std::fill(row + std::size_t(width) * 3, row + stride, std::uint8_t{0});
         for (int x = 0; x < width; x += kPixelsPerYield) {
             const int n = std::min(kPixelsPerYield, width - x);
-            table.renderPixels(src + std::size_t(x) * 3, row.data() + std::size_t(x) * 3, n);
+            table.renderPixels(src + std::size_t(x) * 3, row + std::size_t(x) * 3, n);
             yieldPoint();
         }
-        output.append(row.data(), row.size()); // the padding bytes stay zero
         if (hooks.step)
             hooks.step();
         yieldPoint();
