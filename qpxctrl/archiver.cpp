@@ -33,20 +33,20 @@ QByteArray ownFolder()
 // Libraries are never unloaded: the entry is kept for later calls.
 UnlhaFn load(const QByteArray& requested)
 {
-    QByteArray spec = requested;
-    if (spec.isEmpty()) {
+    QByteArray library = requested;
+    if (library.isEmpty()) {
         const QByteArray beside = ownFolder() + '/' + kLibraryName;
-        spec = QFileInfo::exists(QFile::decodeName(beside)) ? beside : QByteArray(kLibraryName);
+        library = QFileInfo::exists(QFile::decodeName(beside)) ? beside : QByteArray(kLibraryName);
     }
-    void* handle = ::dlopen(spec.constData(), RTLD_NOW | RTLD_LOCAL);
+    void* handle = ::dlopen(library.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         throw platform::component::automationError(platform::kFileNotFound,
             QStringLiteral("(アーカイバ %1 を読み込めません: %2)")
-                .arg(QFile::decodeName(spec), QString::fromLocal8Bit(::dlerror())));
+                .arg(QFile::decodeName(library), QString::fromLocal8Bit(::dlerror())));
     auto entry = reinterpret_cast<UnlhaFn>(::dlsym(handle, "Unlha"));
     if (!entry)
         throw platform::component::automationError(platform::component::kEntryPointNotFound,
-            QStringLiteral("(アーカイバ %1 に Unlha がありません)").arg(QFile::decodeName(spec)));
+            QStringLiteral("(アーカイバ %1 に Unlha がありません)").arg(QFile::decodeName(library)));
     return entry;
 }
 

@@ -7,9 +7,9 @@ namespace qpx {
 QString CommandLinePath(const QString& path)
 {
     for (const QChar c : path) {
-        if (c == QLatin1Char('"') || c.category() == QChar::Other_Control)
+        if (c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.isNull())
             throw platform::component::automationError(platform::kInvalidArgument,
-                QStringLiteral("(ファイル名 %1 には使えない文字 (\" や制御文字) が含まれています)").arg(path));
+                QStringLiteral("(ファイル名 %1 には使えない文字 (\" や改行) が含まれています)").arg(path));
     }
     if (path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('\t')))
         return QLatin1Char('"') + path + QLatin1Char('"');

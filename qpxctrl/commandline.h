@@ -7,7 +7,7 @@
 namespace qpx {
 
 // A path as one argument of a command line: in double quotes when it holds a space or a tab.
-// A path holding a double quote or a control character cannot be passed: RuntimeError 5.
+// A path holding a double quote or a line break cannot be passed: error 5.
 QString CommandLinePath(const QString& path);
 
 QString SaveCommandLine(const QString& archivePath, const QString& workBitmapPath);
