@@ -17,6 +17,7 @@ struct LhMethod {
     int positionBits;     // PBIT: width of the position table's length count
 };
 
+constexpr LhMethod kLh4{"-lh4-", 12, 14, 4}; // 4 KiB window
 constexpr LhMethod kLh5{"-lh5-", 13, 14, 4}; // 8 KiB window
 constexpr LhMethod kLh6{"-lh6-", 15, 16, 5}; // 32 KiB window
 constexpr LhMethod kLh7{"-lh7-", 16, 17, 5}; // 64 KiB window

@@ -41,7 +41,7 @@ public:
                 break;
             const std::uint8_t* there = data_ + cand;
             // Cheap rejection: the byte that would make this match longer must agree.
-            if (there[best] == here[best] && there[0] == here[0]) {
+            if (load16(there + best - 1) == load16(here + best - 1) && load16(there) == load16(here)) {
                 const int len = commonLength(there, here, limit);
                 if (len > best) {
                     best = len;
@@ -59,9 +59,22 @@ public:
     }
 
 private:
+    static std::uint16_t load16(const std::uint8_t* p)
+    {
+        std::uint16_t v;
+        std::memcpy(&v, p, 2);
+        return v;
+    }
+
     std::uint32_t hash(std::size_t pos) const
     {
-        const std::uint32_t v = data_[pos] | (data_[pos + 1] << 8) | (data_[pos + 2] << 16);
+        std::uint32_t v;
+        if (pos + 4 <= size_) {
+            std::memcpy(&v, data_ + pos, 4);
+            v &= 0xFFFFFF; // little-endian: the first three bytes
+        } else {
+            v = data_[pos] | (data_[pos + 1] << 8) | (data_[pos + 2] << 16);
+        }
         return (v * 2654435761u) >> (32 - kHashBits);
     }
 
@@ -95,6 +108,7 @@ void tokenise(std::span<const std::uint8_t> data, std::size_t begin, std::size_t
               const MatchEffort& effort, std::vector<Token>& out)
 {
     Chains chains(data, windowBits);
+    out.reserve(out.size() + (end - begin));
     // Matches may reach into the bytes before this chunk: index the window that precedes it.
     const std::size_t window = std::size_t{1} << windowBits;
     for (std::size_t p = begin > window ? begin - window : 0; p < begin; ++p)

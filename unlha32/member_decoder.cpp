@@ -1,5 +1,5 @@
-// Both readers walk the archive themselves; each of their entries is matched to ours by order
-// and size, and the CRC is checked here again whatever the reader said.
+// Each member is handed to a reader on its own, found by our header walk; the reader's size is
+// matched to ours and the CRC is checked here again whatever the reader said.
 #include "unlha32/member_decoder.h"
 
 #include <archive.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "unlha32/crc16.h"
+#include "unlha32/header_writer.h"
 
 namespace unlha {
 namespace {
@@ -44,8 +45,8 @@ public:
         if (stopped_)
             return MemberOutcome::Stopped;
         if (overrun_ || total_ != m.original)
-            return readerCrc ? MemberOutcome::CrcMismatch : MemberOutcome::Damaged;
-        if (readerCrc || (m.hasCrc && crc_ != m.crc))
+            return readerCrc && m.hasCrc ? MemberOutcome::CrcMismatch : MemberOutcome::Damaged;
+        if (m.hasCrc && (readerCrc || crc_ != m.crc)) // without a stored CRC the reader checks against 0
             return MemberOutcome::CrcMismatch;
         return readerFailed ? MemberOutcome::Damaged : MemberOutcome::Ok;
     }
@@ -58,152 +59,134 @@ private:
     bool stopped_ = false;
 };
 
-// Reports every member from `from` on as damaged (the reader lost its way).
-void failRest(const ArchiveIndex& index, std::size_t from, const MemberVisitor& v)
-{
-    for (std::size_t i = from; i < index.members.size(); ++i)
-        if (!v.done(index.members[i], MemberOutcome::Damaged))
-            return;
-}
-
-void decodeWithLibarchive(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& v)
-{
-    std::unique_ptr<archive, decltype(&archive_read_free)> a(archive_read_new(), archive_read_free);
-    if (!a || archive_read_support_format_lha(a.get()) != ARCHIVE_OK
-        || archive_read_open_memory(a.get(), bytes.data(), bytes.size()) != ARCHIVE_OK) {
-        failRest(index, 0, v);
-        return;
+// One member as a reader sees it: a plain level-2 header of our own making (an ASCII name, the
+// member's method, sizes and CRC), the member's data, and an end marker. The readers only
+// decode: names, odd header levels and charsets are ours to handle, and a member cannot throw
+// a reader off the members after it.
+class MemberStream {
+public:
+    MemberStream(std::span<const std::uint8_t> archive, const IndexedMember& m)
+        : header_(level2Header({"member", m.method.c_str(), static_cast<std::uint32_t>(m.packed),
+                                static_cast<std::uint32_t>(m.original), 0, m.crc})),
+          data_(archive.subspan(m.dataOffset, static_cast<std::size_t>(m.packed)))
+    {
     }
-    for (std::size_t i = 0; i < index.members.size(); ++i) {
-        const IndexedMember& m = index.members[i];
-        archive_entry* entry = nullptr;
-        const int r = archive_read_next_header(a.get(), &entry);
-        if (r != ARCHIVE_OK && r != ARCHIVE_WARN) {
-            failRest(index, i, v);
-            return;
-        }
-        if (m.isDirectory()) {
-            if (!v.done(m, MemberOutcome::Skipped))
-                return;
-            continue;
-        }
-        if (archive_entry_size_is_set(entry) && static_cast<std::uint64_t>(archive_entry_size(entry)) != m.original) {
-            failRest(index, i, v); // the reader and our walk disagree about this member
-            return;
-        }
-        Consumer consumer = v.open(m);
-        if (!consumer) {
-            if (!v.done(m, MemberOutcome::Skipped))
-                return;
-            continue;
-        }
-        Checker check(std::move(consumer));
-        bool failed = false;
-        bool readerCrc = false;
-        std::uint64_t expectedOffset = 0;
-        for (;;) {
-            const void* buf = nullptr;
-            size_t len = 0;
-            la_int64_t offset = 0;
-            const int rr = archive_read_data_block(a.get(), &buf, &len, &offset);
-            if (rr == ARCHIVE_EOF)
-                break;
-            if (rr == ARCHIVE_WARN) {
-                readerCrc = std::strstr(archive_error_string(a.get()) ? archive_error_string(a.get()) : "", "CRC");
-                failed = !readerCrc;
-                break;
-            }
-            if (rr != ARCHIVE_OK || static_cast<std::uint64_t>(offset) != expectedOffset) {
-                failed = true;
-                break;
-            }
-            expectedOffset += len;
-            if (len > 0 && !check.take(static_cast<const std::uint8_t*>(buf), len, m.original))
-                break;
-        }
-        const MemberOutcome outcome = check.verdict(m, failed, readerCrc);
-        if (!v.done(m, outcome))
-            return;
-        if (outcome == MemberOutcome::Damaged) {
-            failRest(index, i + 1, v); // after a broken stream the reader's position is not to be trusted
-            return;
-        }
-    }
-}
 
-struct MemoryStream {
-    std::span<const std::uint8_t> bytes;
-    std::size_t pos = 0;
+    // Hands out the header, the data, then the single end-marker byte, then nothing.
+    std::span<const std::uint8_t> next(std::size_t most)
+    {
+        static const std::uint8_t kEnd[1] = {0};
+        std::span<const std::uint8_t> piece;
+        if (pos_ < header_.size())
+            piece = std::span(header_).subspan(pos_);
+        else if (pos_ < header_.size() + data_.size())
+            piece = data_.subspan(pos_ - header_.size());
+        else if (pos_ == header_.size() + data_.size())
+            piece = std::span(kEnd, 1);
+        piece = piece.first(std::min(piece.size(), most));
+        pos_ += piece.size();
+        return piece;
+    }
+
+private:
+    std::vector<std::uint8_t> header_;
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
 };
 
-int memRead(void* handle, void* buf, size_t len)
+la_ssize_t libarchiveRead(archive*, void* handle, const void** buffer)
 {
-    auto* s = static_cast<MemoryStream*>(handle);
-    const std::size_t n = std::min(len, s->bytes.size() - s->pos);
-    std::memcpy(buf, s->bytes.data() + s->pos, n);
-    s->pos += n;
-    return static_cast<int>(n);
+    const auto piece = static_cast<MemberStream*>(handle)->next(SIZE_MAX);
+    *buffer = piece.data();
+    return static_cast<la_ssize_t>(piece.size());
 }
 
-int memSkip(void* handle, size_t len)
+MemberOutcome decodeWithLibarchive(MemberStream& stream, const IndexedMember& m, Checker& check)
 {
-    auto* s = static_cast<MemoryStream*>(handle);
-    if (len > s->bytes.size() - s->pos)
-        return 0;
-    s->pos += len;
-    return 1;
-}
-
-void decodeWithLhasa(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& v)
-{
-    static const LHAInputStreamType kType{memRead, memSkip, nullptr};
-    MemoryStream mem{bytes};
-    std::unique_ptr<LHAInputStream, decltype(&lha_input_stream_free)> stream(
-        lha_input_stream_new(&kType, &mem), lha_input_stream_free);
-    std::unique_ptr<LHAReader, decltype(&lha_reader_free)> reader(
-        stream ? lha_reader_new(stream.get()) : nullptr, lha_reader_free);
-    if (!reader) {
-        failRest(index, 0, v);
-        return;
+    std::unique_ptr<archive, decltype(&archive_read_free)> a(archive_read_new(), archive_read_free);
+    archive_entry* entry = nullptr;
+    if (!a || archive_read_support_format_lha(a.get()) != ARCHIVE_OK
+        || archive_read_open(a.get(), &stream, nullptr, libarchiveRead, nullptr) != ARCHIVE_OK)
+        return MemberOutcome::Damaged;
+    const int r = archive_read_next_header(a.get(), &entry);
+    if ((r != ARCHIVE_OK && r != ARCHIVE_WARN)
+        || (archive_entry_size_is_set(entry) && static_cast<std::uint64_t>(archive_entry_size(entry)) != m.original))
+        return MemberOutcome::Damaged;
+    bool failed = false;
+    bool readerCrc = false;
+    std::uint64_t expectedOffset = 0;
+    for (;;) {
+        const void* buf = nullptr;
+        size_t len = 0;
+        la_int64_t offset = 0;
+        const int rr = archive_read_data_block(a.get(), &buf, &len, &offset);
+        if (rr == ARCHIVE_EOF)
+            break;
+        if (rr == ARCHIVE_WARN) {
+            const char* why = archive_error_string(a.get());
+            readerCrc = why && std::strstr(why, "CRC");
+            failed = !readerCrc;
+            break;
+        }
+        if (rr != ARCHIVE_OK || static_cast<std::uint64_t>(offset) != expectedOffset) {
+            failed = true;
+            break;
+        }
+        expectedOffset += len;
+        if (len > 0 && !check.take(static_cast<const std::uint8_t*>(buf), len, m.original))
+            break;
     }
+    return check.verdict(m, failed, readerCrc);
+}
+
+int lhasaRead(void* handle, void* buf, size_t len)
+{
+    const auto piece = static_cast<MemberStream*>(handle)->next(len);
+    if (!piece.empty())
+        std::memcpy(buf, piece.data(), piece.size());
+    return static_cast<int>(piece.size());
+}
+
+MemberOutcome decodeWithLhasa(MemberStream& stream, const IndexedMember& m, Checker& check)
+{
+    static const LHAInputStreamType kType{lhasaRead, nullptr, nullptr};
+    std::unique_ptr<LHAInputStream, decltype(&lha_input_stream_free)> input(lha_input_stream_new(&kType, &stream),
+                                                                             lha_input_stream_free);
+    std::unique_ptr<LHAReader, decltype(&lha_reader_free)> reader(input ? lha_reader_new(input.get()) : nullptr,
+                                                                  lha_reader_free);
+    if (!reader)
+        return MemberOutcome::Damaged;
     lha_reader_set_dir_policy(reader.get(), LHA_READER_DIR_PLAIN);
+    const LHAFileHeader* h = lha_reader_next_file(reader.get());
+    if (!h || h->length != m.original)
+        return MemberOutcome::Damaged;
     std::vector<std::uint8_t> buf(64 * 1024);
-    for (std::size_t i = 0; i < index.members.size(); ++i) {
-        const IndexedMember& m = index.members[i];
-        LHAFileHeader* h = lha_reader_next_file(reader.get());
-        if (!h || h->length != m.original) {
-            failRest(index, i, v);
-            return;
-        }
-        Consumer consumer = m.isDirectory() ? Consumer{} : v.open(m);
-        if (!consumer) {
-            if (!v.done(m, MemberOutcome::Skipped))
-                return;
-            continue;
-        }
-        Checker check(std::move(consumer));
-        for (;;) {
-            const std::size_t n = lha_reader_read(reader.get(), buf.data(), buf.size());
-            if (n == 0 || !check.take(buf.data(), n, m.original))
-                break;
-        }
-        const MemberOutcome outcome = check.verdict(m, false, false);
-        if (!v.done(m, outcome))
-            return;
+    for (;;) {
+        const std::size_t n = lha_reader_read(reader.get(), buf.data(), buf.size());
+        if (n == 0 || !check.take(buf.data(), n, m.original))
+            break;
     }
+    return check.verdict(m, false, false);
 }
 
 } // namespace
 
 void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& visitor)
 {
-    bool allFast = true;
-    for (const auto& m : index.members)
-        allFast = allFast && libarchiveReads(m.method);
-    if (allFast)
-        decodeWithLibarchive(bytes, index, visitor);
-    else
-        decodeWithLhasa(bytes, index, visitor);
+    for (const auto& m : index.members) {
+        Consumer consumer = m.isDirectory() ? Consumer{} : visitor.open(m);
+        MemberOutcome outcome = MemberOutcome::Skipped;
+        if (consumer && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {
+            outcome = MemberOutcome::Damaged; // beyond what the readers take
+        } else if (consumer) {
+            MemberStream stream(bytes, m);
+            Checker check(std::move(consumer));
+            outcome = libarchiveReads(m.method) ? decodeWithLibarchive(stream, m, check)
+                                                : decodeWithLhasa(stream, m, check);
+        }
+        if (!visitor.done(m, outcome))
+            return;
+    }
 }
 
 } // namespace unlha

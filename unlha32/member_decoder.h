@@ -29,8 +29,8 @@ struct MemberVisitor {
     std::function<bool(const IndexedMember&, MemberOutcome)> done;
 };
 
-// Decodes the members of `index` (made from the same bytes) in order. Directory entries are
-// always skipped.
+// Decodes the members of `index` (made from the same bytes) in order, each on its own, so one
+// broken member does not stop the others. Directory entries are always skipped.
 void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& visitor);
 
 } // namespace unlha
