@@ -48,9 +48,11 @@ int parseLine(const std::uint8_t* data, std::size_t size)
     words.insert(words.end(), c.files.begin(), c.files.end());
     if (!c.folder.empty())
         words.push_back(c.folder);
+    // A quote inside a word, or a name that starts with '-' (it would read as a switch), has no
+    // spelling in a joined line.
     for (const auto& w : words)
-        if (w.find('"') != std::string::npos)
-            return 0; // a quote inside a word has no spelling in a joined line
+        if (w.find('"') != std::string::npos || w[0] == '-')
+            return 0;
     const ParsedCommand again = parseCommandLine(joinArguments(words));
     if (!again.ok || again.command.archive != c.archive || again.command.files != c.files
         || again.command.folder != c.folder)
