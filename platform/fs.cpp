@@ -51,11 +51,13 @@ void writeAll(int fd, const void* data, std::size_t size, const char* what)
 
 AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
 {
-    // The new file takes the mode of the file it replaces; a new one gets 0666 less the umask.
+    // The new file takes the mode of the regular file it replaces; a new one, or one that replaces
+    // a link, gets 0666 less the umask (a link's target is never looked at).
     struct stat st {};
-    const bool replacing = ::stat(target_.c_str(), &st) == 0;
-    if (replacing && S_ISDIR(st.st_mode))
+    const bool exists = ::lstat(target_.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode))
         throw std::system_error(EISDIR, std::generic_category(), target_);
+    const bool replacing = exists && S_ISREG(st.st_mode);
 
     std::random_device rd;
     std::mt19937 gen(rd());

@@ -5,6 +5,7 @@
 
 #include "platform/errors.h"
 
+#include <QImage>
 #include <QString>
 #include <QVariant>
 #include <memory>
@@ -17,13 +18,19 @@ namespace platform::component {
 class AutomationError : public RuntimeError {
 public:
     using RuntimeError::RuntimeError;
+    ~AutomationError() override; // anchors the type in this library, shared by host and modules
 };
 
 enum AutomationErrorNumber : int {
     kCannotCreateObject = 429, // class not registered, module gone, entry missing
     kMemberNotFound = 438,
     kWrongArgumentCount = 450,
+    kEntryPointNotFound = 453,
 };
+
+// The standard text of an error number, followed by the detail when there is one:
+// automationError(429, "QPXControl.QPXCtrl") -> "ActiveX コンポーネントはオブジェクトを作成できません。 (QPXControl.QPXCtrl)".
+AutomationError automationError(int number, const QString& detail = {});
 
 // A control as its host holds it.
 class Control {
@@ -38,7 +45,11 @@ public:
 };
 
 // Registry -> module -> DllGetClassObject -> class factory -> a control on parent.
-// Throws AutomationError (kCannotCreateObject) when any link of that chain is missing.
+// Throws AutomationError (kCannotCreateObject) when any link of that chain is missing, and the
+// control's own error when the control refuses to be created. Needs a QApplication and its thread.
 std::unique_ptr<Control> createControl(const QString& progId, QWidget* parent);
+
+// The toolbox image that the class registered (a null image when it has none).
+QImage toolboxBitmap(const QString& progId);
 
 } // namespace platform::component

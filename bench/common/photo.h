@@ -1,0 +1,13 @@
+#pragma once
+// A deterministic photo-like picture for benchmarks and large tests: smooth gradients and soft
+// shapes with mild noise, so it compresses like a real photograph rather than flat colour or noise.
+
+#include <cstdint>
+#include <vector>
+
+namespace bench {
+
+// The whole 24-bit bottom-up BMP file (54-byte header, padded rows) for a width x height picture.
+std::vector<std::uint8_t> makePhotoBmp(int width, int height);
+
+} // namespace bench

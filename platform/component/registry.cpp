@@ -1,0 +1,145 @@
+#include "platform/component/registry.h"
+
+#include "platform/component/control.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+namespace platform::component {
+namespace {
+
+// The file is read afresh for every look-up, so a registration made by another process is seen.
+QSettings openRegistry()
+{
+    return QSettings(registryPath(), QSettings::IniFormat);
+}
+
+void syncOrThrow(QSettings& settings)
+{
+    settings.sync();
+    if (settings.status() != QSettings::NoError)
+        throw AutomationError(kFileAccessError,
+            QStringLiteral("コンポーネントの登録ファイル %1 に書き込めません。").arg(settings.fileName()));
+}
+
+QString classKey(const QString& clsid) { return QStringLiteral("CLSID/") + clsid; }
+QString progIdKey(const QString& progId) { return QStringLiteral("ProgID/") + progId; }
+QString typeLibKey(const ClassRegistration& r) { return QStringLiteral("TypeLib/%1/%2").arg(r.typeLibId, r.typeLibVersion); }
+QString interfaceKey(const QString& iid) { return QStringLiteral("Interface/") + iid; }
+
+} // namespace
+
+QString registryPath()
+{
+    // GenericConfigLocation follows XDG_CONFIG_HOME and falls back to ~/.config.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+        + QStringLiteral("/velmor-components/registry.ini");
+}
+
+void registerClass(const ClassRegistration& r)
+{
+    QDir().mkpath(QFileInfo(registryPath()).absolutePath());
+    QSettings settings = openRegistry();
+
+    settings.beginGroup(classKey(r.clsid));
+    settings.remove(QString()); // a class registered again starts clean
+    settings.setValue("Name", r.description);
+    settings.setValue("ProgID", r.progId);
+    settings.setValue("InprocServer32", r.modulePath);
+    settings.setValue("ThreadingModel", r.threadingModel);
+    if (r.control)
+        settings.setValue("Control", true);
+    if (r.toolboxBitmap != 0)
+        settings.setValue("ToolboxBitmap32", QStringLiteral("%1, %2").arg(r.modulePath).arg(r.toolboxBitmap));
+    settings.setValue("MiscStatus", QStringLiteral("0x%1").arg(r.miscStatus, 0, 16));
+    settings.setValue("Version", r.version);
+    settings.setValue("TypeLib", r.typeLibId);
+    settings.setValue("TypeLibVersion", r.typeLibVersion);
+    settings.endGroup();
+
+    settings.setValue(progIdKey(r.progId) + QStringLiteral("/CLSID"), r.clsid);
+
+    settings.beginGroup(typeLibKey(r));
+    settings.setValue("Name", r.typeLibName);
+    settings.setValue("Help", r.typeLibHelp);
+    settings.setValue("Path", r.modulePath);
+    settings.endGroup();
+
+    for (const InterfaceRegistration& i : r.interfaces) {
+        settings.beginGroup(interfaceKey(i.iid));
+        settings.setValue("Name", i.name);
+        settings.setValue("TypeLib", r.typeLibId);
+        settings.setValue("TypeLibVersion", r.typeLibVersion);
+        settings.endGroup();
+    }
+    syncOrThrow(settings);
+}
+
+void unregisterClass(const ClassRegistration& r)
+{
+    if (!QFileInfo::exists(registryPath()))
+        return;
+    QSettings settings = openRegistry();
+    settings.remove(classKey(r.clsid));
+    settings.remove(progIdKey(r.progId));
+    settings.remove(typeLibKey(r));
+    settings.beginGroup(QStringLiteral("TypeLib/") + r.typeLibId);
+    const bool typeLibEmpty = settings.childGroups().isEmpty();
+    settings.endGroup();
+    if (typeLibEmpty)
+        settings.remove(QStringLiteral("TypeLib/") + r.typeLibId);
+    for (const InterfaceRegistration& i : r.interfaces)
+        settings.remove(interfaceKey(i.iid));
+    syncOrThrow(settings);
+}
+
+std::optional<QString> classIdOf(const QString& progId)
+{
+    if (progId.isEmpty() || progId.contains(QLatin1Char('/')))
+        return std::nullopt;
+    const QString clsid = openRegistry().value(progIdKey(progId) + QStringLiteral("/CLSID")).toString();
+    if (clsid.isEmpty())
+        return std::nullopt;
+    return clsid;
+}
+
+std::optional<ClassRegistration> lookUpClass(const QString& clsid)
+{
+    if (clsid.isEmpty() || clsid.contains(QLatin1Char('/')))
+        return std::nullopt;
+    QSettings settings = openRegistry();
+    settings.beginGroup(classKey(clsid));
+    if (!settings.contains("InprocServer32"))
+        return std::nullopt;
+    ClassRegistration r;
+    r.clsid = clsid;
+    r.description = settings.value("Name").toString();
+    r.progId = settings.value("ProgID").toString();
+    r.modulePath = settings.value("InprocServer32").toString();
+    r.threadingModel = settings.value("ThreadingModel").toString();
+    r.control = settings.value("Control", false).toBool();
+    const QString toolbox = settings.value("ToolboxBitmap32").toString();
+    r.toolboxBitmap = toolbox.section(QLatin1Char(','), -1).trimmed().toInt();
+    r.miscStatus = settings.value("MiscStatus").toString().toUInt(nullptr, 0);
+    r.version = settings.value("Version").toString();
+    r.typeLibId = settings.value("TypeLib").toString();
+    r.typeLibVersion = settings.value("TypeLibVersion").toString();
+    settings.endGroup();
+
+    settings.beginGroup(typeLibKey(r));
+    r.typeLibName = settings.value("Name").toString();
+    r.typeLibHelp = settings.value("Help").toString();
+    settings.endGroup();
+
+    settings.beginGroup(QStringLiteral("Interface"));
+    for (const QString& iid : settings.childGroups()) {
+        if (settings.value(iid + QStringLiteral("/TypeLib")).toString() == r.typeLibId)
+            r.interfaces.append({iid, settings.value(iid + QStringLiteral("/Name")).toString()});
+    }
+    settings.endGroup();
+    return r;
+}
+
+} // namespace platform::component

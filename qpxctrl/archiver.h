@@ -1,0 +1,37 @@
+#pragma once
+// The binding to the archiver library libunlha32.so: loaded by name at the first archiver call
+// (the control module's own folder first, then the usual library search), its entry "Unlha" kept
+// for later calls. Nothing is loaded when a control is created.
+
+#include <QString>
+#include <cstdint>
+
+namespace qpx {
+
+// Results of Unlha.
+enum ArchiverResult : int {
+    kArchiverOk = 0,
+    kArchiverUsage = 1,
+    kArchiverNoArchive = 2,
+    kArchiverDamaged = 3,
+    kArchiverCrcMismatch = 4,
+    kArchiverFileMissing = 5,
+    kArchiverCannotWrite = 6,
+};
+
+// The archiver's output buffer: 1023 spaces and a NUL.
+inline constexpr std::uint32_t kOutputBufferSize = 1024;
+
+struct ArchiverReport {
+    int result = kArchiverOk;
+    QString output; // the archiver's own short report, trimmed
+};
+
+// Tests point the binding at another library (a path, or a name for the usual search) with this
+// environment variable; it is read at every call, before the kept entry is used.
+inline constexpr char kArchiverOverride[] = "VELMOR_UNLHA32_LIBRARY";
+
+// Runs one command line. A library that cannot be loaded is error 53, a missing entry error 453.
+ArchiverReport CallArchiver(const QString& commandLine);
+
+} // namespace qpx

@@ -1,0 +1,136 @@
+// SaveQPX and OpenQPX as a host reaches them: registered, created by identifier, called late.
+#include "qpxhost.h"
+
+using namespace testsupport;
+using platform::component::AutomationError;
+
+namespace {
+
+using SaveOpenTest = QpxHostTest;
+
+TEST_F(SaveOpenTest, APictureRoundTripsExactlyAndLeavesNoWorkFiles)
+{
+    auto qpx = create();
+    const QImage picture = testPicture();
+    EXPECT_EQ(save(*qpx, picture, pics("sea.QPX")), QVariant(-1));
+
+    QByteArray listing;
+    EXPECT_EQ(run("lhasa", {"t", pics("sea.QPX")}, &listing), 0) << listing.toStdString();
+    EXPECT_EQ(run("lhasa", {"l", pics("sea.QPX")}, &listing), 0);
+    EXPECT_TRUE(listing.contains("sea.bmp")) << listing.toStdString();
+
+    const QImage opened = open(*qpx, pics("sea.QPX"));
+    EXPECT_TRUE(samePixels(opened, picture));
+    EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
+    EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(SaveOpenTest, NamesEndingInQpxAreAcceptedInAnyCaseAndOthersRefusedWithTheMessage)
+{
+    auto qpx = create();
+    const struct {
+        const char* name;  // as passed
+        const char* saved; // the archive that appears, or nullptr when refused
+    } cases[] = {
+        {"sea.qpx", "sea.qpx"},
+        {"sea.Qpx", "sea.Qpx"},
+        {"sea.QPX  ", "sea.QPX"}, // trailing spaces pass the check and do not name the file
+        {".QPX", ".QPX"},
+        {"My Pictures/lake.QPX", "My Pictures/lake.QPX"},
+        {"sea.bmp", nullptr},
+    };
+    QDir().mkpath(pics("My Pictures"));
+    for (const auto& c : cases) {
+        messages.clear();
+        const QVariant result = save(*qpx, testPicture(), pics(QString::fromUtf8(c.name)));
+        if (c.saved) {
+            EXPECT_EQ(result, QVariant(-1)) << c.name;
+            EXPECT_TRUE(QFile::exists(pics(QString::fromUtf8(c.saved)))) << c.name;
+            EXPECT_TRUE(samePixels(open(*qpx, pics(QString::fromUtf8(c.saved))), testPicture())) << c.name;
+            EXPECT_TRUE(messages.empty()) << c.name;
+        } else {
+            EXPECT_EQ(result, QVariant(0)) << c.name;
+            EXPECT_FALSE(QFile::exists(pics(QString::fromUtf8(c.name)))) << c.name;
+            ASSERT_EQ(messages.size(), 1u) << c.name;
+            EXPECT_EQ(messages[0].text, QStringLiteral("ﾌｧｲﾙ名の拡張子がQPXではありません。"));
+            EXPECT_EQ(messages[0].title, QStringLiteral("QPXControl"));
+            EXPECT_EQ(messages[0].style, 48);
+        }
+    }
+    EXPECT_FALSE(QFile::exists(pics("sea.QPX  ")));
+    EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
+}
+
+TEST_F(SaveOpenTest, AFileAlreadyAtTheWorkBitmapPathKeepsItsNameAndBytes)
+{
+    auto qpx = create();
+    writeFile(tempFolder() + "sea.bmp", "someone's bitmap");
+    EXPECT_EQ(save(*qpx, testPicture(), pics("sea.QPX")), QVariant(-1));
+    EXPECT_EQ(tempEntries(), QStringList {"sea.bmp"});
+    EXPECT_EQ(readFile(tempFolder() + "sea.bmp"), "someone's bitmap");
+    // Opening reads only what it extracted, and leaves the file alone too.
+    EXPECT_TRUE(samePixels(open(*qpx, pics("sea.QPX")), testPicture()));
+    EXPECT_EQ(readFile(tempFolder() + "sea.bmp"), "someone's bitmap");
+}
+
+TEST_F(SaveOpenTest, SavingTwiceUnderOneNameKeepsTheSecondPicture)
+{
+    auto qpx = create();
+    EXPECT_EQ(save(*qpx, testPicture(1), pics("sea.QPX")), QVariant(-1));
+    EXPECT_EQ(save(*qpx, testPicture(2), pics("sea.QPX")), QVariant(-1));
+    EXPECT_TRUE(samePixels(open(*qpx, pics("sea.QPX")), testPicture(2)));
+    QByteArray listing;
+    run("lhasa", {"l", pics("sea.QPX")}, &listing);
+    EXPECT_EQ(listing.count("sea.bmp"), 1) << listing.toStdString();
+}
+
+TEST_F(SaveOpenTest, ARenamedArchiveFailsClearly)
+{
+    auto qpx = create();
+    ASSERT_EQ(save(*qpx, testPicture(), pics("sea.QPX")), QVariant(-1));
+    ASSERT_TRUE(QFile::copy(pics("sea.QPX"), pics("lake.QPX")));
+
+    const AutomationError e = errorOf([&] { open(*qpx, pics("lake.QPX")); });
+    EXPECT_EQ(e.number(), platform::kFileNotFound);
+    EXPECT_TRUE(e.text().contains("lake.bmp")) << e.text().toStdString();
+    EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
+}
+
+TEST_F(SaveOpenTest, AnLzhFromAnotherArchiverHoldingSeaBmpOpens)
+{
+    auto qpx = create();
+    const QString fixtures = QStringLiteral(VELMOR_SOURCE_DIR "/tests/qpxctrl/fixtures/");
+    EXPECT_TRUE(samePixels(open(*qpx, fixtures + "sea.lzh"), QImage(fixtures + "sea.bmp")));
+}
+
+TEST_F(SaveOpenTest, AnArchiveMadeByTheArchiverCommandOpensWhateverTheCaseOfItsMember)
+{
+    // An archive from a case-blind system may name the member SEA.BMP.
+    auto qpx = create();
+    QDir().mkpath(pics("src"));
+    ASSERT_TRUE(testPicture().save(pics("src/SEA.BMP"), "BMP"));
+    ASSERT_EQ(run(binPath("unlha"), {"a", pics("sea.lzh"), pics("src/SEA.BMP")}), 0);
+    EXPECT_TRUE(samePixels(open(*qpx, pics("sea.lzh")), testPicture()));
+}
+
+TEST_F(SaveOpenTest, AMissingFileGivesTheMessageAndNoPictureWithoutCallingTheArchiver)
+{
+    ScopedEnv noArchiver("VELMOR_UNLHA32_LIBRARY", "/nonexistent/libunlha32.so");
+    auto qpx = create();
+    EXPECT_TRUE(open(*qpx, pics("nothing.QPX")).isNull());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, QStringLiteral("指定のQPXﾌｧｲﾙはありません。"));
+    EXPECT_EQ(messages[0].title, QStringLiteral("QPXControl"));
+    EXPECT_EQ(messages[0].style, 48);
+    EXPECT_TRUE(tempEntries().isEmpty());
+}
+
+TEST_F(SaveOpenTest, AnExistingNameWithoutExtensionIsAnInvalidArgument)
+{
+    auto qpx = create();
+    ASSERT_EQ(save(*qpx, testPicture(), pics("sea.QPX")), QVariant(-1));
+    ASSERT_TRUE(QFile::copy(pics("sea.QPX"), pics("sea")));
+    EXPECT_EQ(errorOf([&] { open(*qpx, pics("sea")); }).number(), platform::kInvalidArgument);
+}
+
+} // namespace

@@ -1,0 +1,251 @@
+// The archiver's coding units: CRC, Huffman tables, bit joining, the matcher's tokens and the
+// -lh4-..-lh7- streams, each decoded again by libarchive or liblhasa.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "test_support.h"
+#include "unlha32/archive_index.h"
+#include "unlha32/bit_writer.h"
+#include "unlha32/crc16.h"
+#include "unlha32/header_writer.h"
+#include "unlha32/huffman.h"
+#include "unlha32/lh5_encoder.h"
+#include "unlha32/member_decoder.h"
+
+namespace unlha {
+namespace {
+
+using test::Bytes;
+
+std::uint16_t bitwiseCrc(const Bytes& b)
+{
+    unsigned c = 0;
+    for (auto x : b) {
+        c ^= x;
+        for (int k = 0; k < 8; ++k)
+            c = (c & 1) ? (c >> 1) ^ 0xA001 : c >> 1;
+    }
+    return static_cast<std::uint16_t>(c);
+}
+
+TEST(Crc16, KnownValuesAndAnyLength)
+{
+    EXPECT_EQ(crc16("123456789", 9), 0xBB3D);
+    EXPECT_EQ(crc16("A", 1), 0x30C0);
+    EXPECT_EQ(crc16("", 0), 0);
+    for (std::size_t n = 0; n < 40; ++n) {
+        const Bytes b = test::randomBytes(n, static_cast<std::uint32_t>(n));
+        EXPECT_EQ(crc16(b.data(), b.size()), bitwiseCrc(b)) << n;
+        // Continuing a sum over two pieces gives the sum of the whole.
+        EXPECT_EQ(crc16(b.data() + n / 3, n - n / 3, crc16(b.data(), n / 3)), bitwiseCrc(b)) << n;
+    }
+}
+
+// Kraft sum in units of 2^-16: a complete code sums to exactly 65536.
+std::uint64_t kraft(const std::vector<std::uint8_t>& lengths)
+{
+    std::uint64_t sum = 0;
+    for (auto l : lengths)
+        if (l)
+            sum += std::uint64_t{1} << (16 - l);
+    return sum;
+}
+
+TEST(Huffman, CompleteAndNeverLongerThan16)
+{
+    std::vector<std::vector<std::uint32_t>> tables;
+    std::vector<std::uint32_t> fib(510, 0); // Fibonacci weights would need 30+ bit codes unlimited
+    std::uint32_t a = 1, b = 1;
+    for (int i = 0; i < 40; ++i) {
+        fib[i * 12] = a;
+        const std::uint32_t next = a + b;
+        a = b;
+        b = next;
+    }
+    tables.push_back(fib);
+    tables.push_back(std::vector<std::uint32_t>(510, 7));              // flat
+    tables.push_back({0, 0, 5, 0, 1});                                  // two used
+    tables.push_back({1, 1000000, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1}); // one dominant
+    for (const auto& freq : tables) {
+        const auto len = huffmanLengths(freq, 16);
+        EXPECT_EQ(kraft(len), 65536u);
+        for (std::size_t s = 0; s < freq.size(); ++s) {
+            EXPECT_LE(len[s], 16);
+            EXPECT_EQ(len[s] == 0, freq[s] == 0);
+            for (std::size_t t = 0; t < freq.size(); ++t) {
+                if (freq[s] > freq[t] && freq[t] > 0) {
+                    EXPECT_LE(len[s], len[t]) << "a more frequent symbol got a longer code";
+                }
+            }
+        }
+        // Canonical codes of these lengths are prefix-free.
+        const auto code = canonicalCodes(len);
+        for (std::size_t s = 0; s < len.size(); ++s)
+            for (std::size_t t = 0; t < len.size(); ++t) {
+                if (s != t && len[s] && len[t] && len[s] <= len[t]) {
+                    EXPECT_NE(code[t] >> (len[t] - len[s]), code[s]);
+                }
+            }
+    }
+}
+
+TEST(BitWriter, JoinedPiecesEqualOneStream)
+{
+    const Bytes values = test::randomBytes(400, 3);
+    BitWriter whole;
+    std::vector<BitWriter> pieces(4);
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const int bits = 1 + values[i] % 17;
+        const std::uint32_t v = (values[i] * 2654435761u) & ((1u << bits) - 1);
+        whole.put(v, bits);
+        pieces[i * pieces.size() / values.size()].put(v, bits);
+    }
+    BitWriter joined;
+    for (auto& p : pieces) {
+        const auto bits = p.bitCount();
+        const auto bytes = p.finish();
+        joined.append(bytes.data(), bits);
+    }
+    EXPECT_EQ(joined.finish(), whole.finish());
+}
+
+// Replays tokens with every bound a strict decoder enforces.
+Bytes replay(const std::vector<Token>& tokens, const Bytes& prefix, int windowBits)
+{
+    Bytes out = prefix;
+    for (Token t : tokens) {
+        const unsigned c = tokenSymbol(t);
+        if (c < 256) {
+            out.push_back(static_cast<std::uint8_t>(c));
+            continue;
+        }
+        const std::size_t len = c - 256 + kMinMatch;
+        const std::size_t dist = tokenPosition(t) + 1;
+        EXPECT_LE(len, std::size_t{kMaxMatch});
+        EXPECT_LE(dist, std::size_t{1} << windowBits);
+        if (dist > out.size()) {
+            ADD_FAILURE() << "match reaches before the data start";
+            return {};
+        }
+        for (std::size_t k = 0; k < len; ++k)
+            out.push_back(out[out.size() - dist]);
+    }
+    return out;
+}
+
+TEST(MatchFinder, TokensRebuildTheInputWithinTheWindow)
+{
+    Bytes periodic = test::randomBytes(8192, 5);
+    periodic.insert(periodic.end(), periodic.begin(), periodic.end()); // only match: exactly 8192 back
+    const std::vector<Bytes> inputs{Bytes(1000, 'x'), test::textBytes(30000), periodic, test::randomBytes(3000, 9)};
+    for (const auto& in : inputs)
+        for (std::size_t begin : {std::size_t{0}, in.size() / 3}) {
+            std::vector<Token> tokens;
+            tokenise(in, begin, in.size(), 13, {}, tokens);
+            const Bytes prefix(in.begin(), in.begin() + static_cast<std::ptrdiff_t>(begin));
+            EXPECT_EQ(replay(tokens, prefix, 13), in);
+        }
+    std::vector<Token> tokens;
+    tokenise(periodic, 0, periodic.size(), 13, {}, tokens);
+    EXPECT_LT(tokens.size(), 8192u + 100) << "the second half should be found 8192 bytes back";
+}
+
+// Wraps a stream into a one-member archive and decodes it through the readers.
+Bytes decodeThroughReaders(const Bytes& stream, const Bytes& original, const LhMethod& m, MemberOutcome& outcome)
+{
+    const auto header = level2Header({"t.bin", m.id, static_cast<std::uint32_t>(stream.size()),
+                                      static_cast<std::uint32_t>(original.size()), 0,
+                                      crc16(original.data(), original.size())});
+    Bytes archive(header.begin(), header.end());
+    archive.insert(archive.end(), stream.begin(), stream.end());
+    archive.push_back(0);
+    const ArchiveIndex index = indexArchive(archive);
+    EXPECT_EQ(index.status, ArchiveIndex::Status::Ok) << index.problem;
+    Bytes decoded;
+    outcome = MemberOutcome::Skipped;
+    MemberVisitor v;
+    v.open = [&](const IndexedMember&) -> Consumer {
+        return [&](const std::uint8_t* d, std::size_t n) {
+            decoded.insert(decoded.end(), d, d + n);
+            return true;
+        };
+    };
+    v.done = [&](const IndexedMember&, MemberOutcome o) {
+        outcome = o;
+        return true;
+    };
+    decodeMembers(archive, index, v);
+    return decoded;
+}
+
+struct StreamCase {
+    const char* what;
+    Bytes input;
+};
+
+TEST(LhEncoder, StreamsDecodeExactly)
+{
+    Bytes runs(70000, 'r');               // matches of 256 back to back
+    Bytes blockEdge = test::textBytes(65536);
+    blockEdge.insert(blockEdge.end(), 300, 'z');
+    const std::vector<StreamCase> cases{
+        {"one byte", {'A'}},
+        {"two equal bytes", {'A', 'A'}},
+        {"three", {'a', 'b', 'c'}},
+        {"8191 text", test::textBytes(8191)},
+        {"8192 text", test::textBytes(8192)},
+        {"8193 text", test::textBytes(8193)},
+        {"65535 text", test::textBytes(65535)},
+        {"65536 text then a run", blockEdge},
+        {"65537 random", test::randomBytes(65537, 11)},
+        {"long runs", runs},
+        {"one long match ends the stream", [] { Bytes b{'q', 'w'}; b.insert(b.end(), 257, 'q'); return b; }()},
+    };
+    const LhMethod* methods[] = {&kLh4, &kLh5, &kLh6, &kLh7};
+    for (const auto& c : cases)
+        for (const LhMethod* m : methods) {
+            const Bytes stream = encodeLh(c.input, *m);
+            MemberOutcome outcome;
+            const Bytes decoded = decodeThroughReaders(stream, c.input, *m, outcome);
+            EXPECT_EQ(outcome, MemberOutcome::Ok) << c.what << ' ' << m->id;
+            EXPECT_EQ(decoded == c.input, true) << c.what << ' ' << m->id;
+        }
+}
+
+TEST(LhEncoder, ChunksCodedInParallelJoinIntoOneStream)
+{
+    Bytes input = test::textBytes(200000);
+    const Bytes noise = test::randomBytes(50000, 2);
+    input.insert(input.begin() + 70000, noise.begin(), noise.end());
+    EncodeOptions small;
+    small.chunkSize = 7777; // many chunks, none byte-aligned at its end
+    small.threads = 2;
+    const Bytes stream = encodeLh(input, kLh5, small);
+    MemberOutcome outcome;
+    EXPECT_EQ(decodeThroughReaders(stream, input, kLh5, outcome), input);
+    EXPECT_EQ(outcome, MemberOutcome::Ok);
+    // Chunking costs little: matches still reach into the previous chunk.
+    EXPECT_LT(stream.size(), encodeLh(input, kLh5).size() * 102 / 100);
+}
+
+TEST(HeaderWriter, LengthNeverAMultipleOf256AndReadBack)
+{
+    for (std::size_t n = 1; n < 300; ++n) {
+        const std::string name(n, 'n');
+        const auto h = level2Header({name, "-lh0-", 0, 0, 1704164646, 0});
+        ASSERT_NE(h.size() % 256, 0u) << n;
+        EXPECT_EQ(h[0] | (h[1] << 8), static_cast<int>(h.size()));
+        Bytes archive(h.begin(), h.end());
+        archive.push_back(0);
+        const ArchiveIndex index = indexArchive(archive);
+        ASSERT_EQ(index.status, ArchiveIndex::Status::Ok) << n << index.problem;
+        EXPECT_EQ(index.members[0].name, name);
+        EXPECT_EQ(index.members[0].mtime, 1704164646);
+        EXPECT_EQ(h[19], 0x20);
+        EXPECT_EQ(h[23], 'M');
+    }
+}
+
+} // namespace
+} // namespace unlha

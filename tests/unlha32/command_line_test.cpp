@@ -1,0 +1,101 @@
+// Command-line words, switches and quoting, and the output buffer's limits.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "unlha32/command_line.h"
+#include "unlha32/report.h"
+
+namespace unlha {
+namespace {
+
+struct LineCase {
+    const char* line;
+    bool ok;
+    char letter;
+    std::string archive;
+    std::vector<std::string> files;
+    std::string folder;
+};
+
+TEST(CommandLine, WordsSwitchesAndQuotes)
+{
+    const std::vector<LineCase> cases{
+        // The two lines the picture control sends.
+        {"a /p/sea.QPX /tmp/velmor-0/sea.bmp -a1 -n0", true, 'a', "/p/sea.QPX", {"/tmp/velmor-0/sea.bmp"}, ""},
+        {"e /p/sea.QPX -n0 /tmp/velmor-0/", true, 'e', "/p/sea.QPX", {}, "/tmp/velmor-0/"},
+        // Quoted paths keep their spaces; switches may come first or between names.
+        {"a \"/my pics/sea.QPX\" \"/tmp/x y/sea.bmp\" -a1 -n0", true, 'a', "/my pics/sea.QPX", {"/tmp/x y/sea.bmp"}, ""},
+        {"e -n0 \"/my pics/a.lzh\" \"/out dir/\"", true, 'e', "/my pics/a.lzh", {}, "/out dir/"},
+        {"a  arc.lzh\tone two  ", true, 'a', "arc.lzh", {"one", "two"}, ""},
+        {"a arc\"with quote\".lzh f", true, 'a', "arcwith quote.lzh", {"f"}, ""},
+        {"e arc.lzh", true, 'e', "arc.lzh", {}, ""},
+        {"l arc", true, 'l', "arc", {}, ""},     // no extension is added
+        {"t \"-odd name\"", true, 't', "-odd name", {}, ""}, // a quoted word is never a switch
+        // Usage errors.
+        {"", false, 0, "", {}, ""},
+        {"x arc.lzh", false, 0, "", {}, ""},
+        {"add arc.lzh f", false, 0, "", {}, ""},
+        {"a arc.lzh", false, 0, "", {}, ""},
+        {"a -a1 -n0", false, 0, "", {}, ""},
+        {"a arc.lzh f -x1", false, 0, "", {}, ""},
+        {"a arc.lzh f -", false, 0, "", {}, ""},
+        {"e arc.lzh notafolder", false, 0, "", {}, ""},
+        {"e arc.lzh one/ two/", false, 0, "", {}, ""},
+        {"l arc.lzh extra", false, 0, "", {}, ""},
+        {"a \"arc.lzh f", false, 0, "", {}, ""},
+        {"a arc.lzh \"\"", false, 0, "", {}, ""},
+        {"a arc.lzh f\nrm", false, 0, "", {}, ""},
+    };
+    for (const auto& c : cases) {
+        const ParsedCommand p = parseCommandLine(c.line);
+        ASSERT_EQ(p.ok, c.ok) << '[' << c.line << "] " << p.problem;
+        if (!c.ok) {
+            EXPECT_FALSE(p.problem.empty());
+            continue;
+        }
+        EXPECT_EQ(p.command.letter, c.letter) << c.line;
+        EXPECT_EQ(p.command.archive, c.archive) << c.line;
+        EXPECT_EQ(p.command.files, c.files) << c.line;
+        EXPECT_EQ(p.command.folder, c.folder) << c.line;
+    }
+}
+
+TEST(CommandLine, JoinedArgumentsSplitBackUnchanged)
+{
+    const std::vector<std::string> args{"a", "/my pics/写真 1.lzh", "plain", "tab\there", "-a1"};
+    const ParsedCommand p = parseCommandLine(joinArguments(args));
+    ASSERT_TRUE(p.ok) << p.problem;
+    EXPECT_EQ(p.command.archive, "/my pics/写真 1.lzh");
+    EXPECT_EQ(p.command.files, (std::vector<std::string>{"plain", "tab\there"}));
+    EXPECT_TRUE(p.command.allAttributes);
+}
+
+TEST(Report, NeverPastTheBufferNorHalfACharacter)
+{
+    Report r;
+    r.line("展開しました: sea.bmp"); // "展" is 3 bytes
+    const std::string full = r.text();
+    struct Case {
+        std::uint32_t size;
+        std::string expected;
+    };
+    const std::vector<Case> cases{
+        {1, ""}, {2, ""}, {3, ""}, {4, "展"}, {5, "展"}, {static_cast<std::uint32_t>(full.size()), full.substr(0, full.size() - 1)},
+        {static_cast<std::uint32_t>(full.size() + 1), full}, {1000, full},
+    };
+    for (const auto& c : cases) {
+        std::vector<char> buf(c.size + 8, '#');
+        r.copyTo(buf.data(), c.size);
+        EXPECT_EQ(std::string(buf.data()), c.expected) << c.size;
+        for (std::size_t i = c.size; i < buf.size(); ++i)
+            EXPECT_EQ(buf[i], '#') << "byte " << i << " written past size " << c.size;
+    }
+    char untouched = '#';
+    r.copyTo(&untouched, 0);
+    EXPECT_EQ(untouched, '#');
+    r.copyTo(nullptr, 100); // must not crash
+}
+
+} // namespace
+} // namespace unlha

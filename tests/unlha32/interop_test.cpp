@@ -1,0 +1,112 @@
+// Archives made by `unlha a` checked by three independent readers (lhasa, bsdtar, 7-Zip), and
+// extracted again by them byte for byte.
+#include <gtest/gtest.h>
+
+#include "bench/common/photo.h"
+#include "test_support.h"
+#include "unlha32/unlha32.h"
+
+namespace unlha {
+namespace {
+
+using test::Bytes;
+
+struct Peer {
+    const char* tool;
+    // %A is the archive, %D an empty folder to extract into.
+    std::string test;
+    std::string extract;
+};
+
+const std::vector<Peer>& peers()
+{
+    static const std::vector<Peer> list{
+        {"lhasa", "lhasa t %A", "cd %D && lhasa xfq %A"},
+        {"bsdtar", "bsdtar -tf %A", "bsdtar -xf %A -C %D"},
+        {"7z", "7z t %A", "7z x -y -o%D %A"},
+    };
+    return list;
+}
+
+std::string commandFor(std::string text, const std::string& archive, const std::string& folder)
+{
+    for (auto [key, value] : {std::pair<std::string, std::string>{"%A", "'" + archive + "'"}, {"%D", "'" + folder + "'"}})
+        for (std::size_t at; (at = text.find(key)) != std::string::npos;)
+            text.replace(at, key.size(), value);
+    return text;
+}
+
+// Adds the files (name -> bytes) with `unlha a` and has every peer test and extract the archive.
+void checkWithPeers(const std::vector<std::pair<std::string, Bytes>>& files, const std::string& what)
+{
+    test::ScratchDir dir;
+    std::string line = "a " + test::quoted(dir / "arc.lzh");
+    for (const auto& [name, bytes] : files) {
+        test::writeFile(dir / name, bytes);
+        line += " " + test::quoted(dir / name);
+    }
+    const auto r = test::callUnlha(line);
+    ASSERT_EQ(r.code, UNLHA_OK) << what << "\n" << r.output;
+    for (const auto& peer : peers()) {
+        if (!test::haveTool(peer.tool)) {
+            ADD_FAILURE() << peer.tool << " is not installed (scripts/setup installs it)";
+            continue;
+        }
+        EXPECT_EQ(test::runShell(commandFor(peer.test, dir / "arc.lzh", "")), 0) << peer.tool << " test: " << what;
+        const std::string out = dir / (std::string("x-") + peer.tool);
+        std::filesystem::create_directory(out);
+        ASSERT_EQ(test::runShell(commandFor(peer.extract, dir / "arc.lzh", out)), 0) << peer.tool << " extract: " << what;
+        for (const auto& [name, bytes] : files)
+            EXPECT_TRUE(test::readFile(out + "/" + name) == bytes) << peer.tool << " got other bytes for " << name << ": " << what;
+    }
+}
+
+TEST(Interop, PeersReadOurArchives)
+{
+    Bytes runs(5000, 'a');
+    Bytes twoBlocks = test::textBytes(65536);
+    twoBlocks.insert(twoBlocks.end(), runs.begin(), runs.end());
+    const std::vector<std::pair<std::string, std::vector<std::pair<std::string, Bytes>>>> cases{
+        {"empty file", {{"empty.txt", {}}}},
+        {"one byte", {{"one.txt", {'A'}}}},
+        {"two equal bytes", {{"aa.txt", {'A', 'A'}}}},
+        {"around the 8 KiB window",
+         {{"w8191.txt", test::textBytes(8191)}, {"w8192.txt", test::textBytes(8192)}, {"w8193.txt", test::textBytes(8193)}}},
+        {"around the 64 KiB block limit",
+         {{"b65535.txt", test::textBytes(65535)}, {"b65536.bin", twoBlocks}, {"b65537.txt", test::textBytes(65537)}}},
+        {"long runs", {{"runs.bin", runs}, {"zeros.bin", Bytes(300000, 0)}}},
+        {"random bytes are stored", {{"random.bin", test::randomBytes(70000, 4)}}},
+        {"names with spaces and Japanese", {{"my picture 1.bmp", test::textBytes(3000)}, {"写真.bmp", test::textBytes(2000)}}},
+        {"a name that would make a 256-byte header", {{std::string(222, 'n'), test::textBytes(100)}}},
+    };
+    for (const auto& [what, files] : cases)
+        checkWithPeers(files, what);
+}
+
+TEST(Interop, PeersReadALargePhoto)
+{
+    const Bytes photo = bench::makePhotoBmp(3400, 3000); // about 30 MB
+    ASSERT_GT(photo.size(), 30'000'000u);
+    checkWithPeers({{"photo.bmp", photo}}, "30 MB photo-like bitmap");
+}
+
+TEST(Interop, ReplacingAMemberKeepsTheArchiveReadable)
+{
+    test::ScratchDir dir;
+    const std::string arc = dir / "three.lzh";
+    for (const char* name : {"one.txt", "two.txt", "three.txt"})
+        test::writeFile(dir / name, test::textBytes(1000 + std::string(name).size()));
+    ASSERT_EQ(test::callUnlha("a " + arc + " " + (dir / "one.txt") + " " + (dir / "two.txt") + " " + (dir / "three.txt")).code, UNLHA_OK);
+    test::writeFile(dir / "two.txt", test::randomBytes(3000, 8));
+    ASSERT_EQ(test::callUnlha("a " + arc + " " + (dir / "two.txt")).code, UNLHA_OK);
+    for (const auto& peer : peers()) {
+        const std::string out = dir / (std::string("x-") + peer.tool);
+        std::filesystem::create_directory(out);
+        ASSERT_EQ(test::runShell(commandFor(peer.extract, arc, out)), 0) << peer.tool;
+        EXPECT_EQ(test::listFolder(out), (std::vector<std::string>{"one.txt", "three.txt", "two.txt"})) << peer.tool;
+        EXPECT_TRUE(test::readFile(out + "/two.txt") == test::readFile(dir / "two.txt")) << peer.tool;
+    }
+}
+
+} // namespace
+} // namespace unlha

@@ -1,0 +1,34 @@
+#pragma once
+// The archiver's command line, as the Windows archiver libraries took it: a command letter,
+// then the archive, files, an extraction folder and switches, separated by spaces.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace unlha {
+
+struct Command {
+    char letter = 0;                 // 'a', 'e', 'l' or 't'
+    std::string archive;             // used exactly as given
+    std::vector<std::string> files;  // a: the files to add
+    std::string folder;              // e: where to extract, ends with '/'; empty for the current folder
+    bool allAttributes = false;      // -a1
+    bool noProgress = false;         // -n0
+};
+
+struct ParsedCommand {
+    bool ok = false;
+    Command command;
+    std::string problem; // what is wrong with the line, when not ok
+};
+
+// Splits on spaces and tabs; text inside double quotes (which are removed) keeps its spaces.
+// An unquoted word starting with '-' is a switch.
+ParsedCommand parseCommandLine(std::string_view line);
+
+// Joins separate arguments into one line that parseCommandLine splits back into the same words:
+// a word with a space or tab, or an empty one, is put in quotes.
+std::string joinArguments(const std::vector<std::string>& args);
+
+} // namespace unlha

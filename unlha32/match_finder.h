@@ -1,0 +1,39 @@
+#pragma once
+// The LZSS half of the -lh5- family: turns bytes into literals and (length, distance) matches
+// within a sliding window, the way LHA has done since the -lh5- method appeared in LHA 2.x.
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace unlha {
+
+// One token: bits 0-8 the C symbol (0-255 literal, 256 + length - 3 for a match),
+// bits 9 and up the distance minus one (matches only).
+using Token = std::uint32_t;
+
+constexpr int kMinMatch = 3;
+constexpr int kMaxMatch = 256;
+
+inline Token literalToken(std::uint8_t byte) { return byte; }
+inline Token matchToken(int length, std::uint32_t distance)
+{
+    return static_cast<Token>(256 + length - kMinMatch) | ((distance - 1) << 9);
+}
+inline unsigned tokenSymbol(Token t) { return t & 0x1FF; }
+inline std::uint32_t tokenPosition(Token t) { return t >> 9; }
+
+// Search effort; the defaults keep output within a percent of LHA's own at several times its speed.
+struct MatchEffort {
+    int maxChain = 48;   // candidates tried per position
+    int niceLength = 64; // stop looking once a match is this long
+    int lazyLimit = 32;  // a match this long is taken without looking one byte ahead
+};
+
+// Tokenises data[begin, end). Matches may reach back before begin (never before data[0], never
+// further than the window) but never past end.
+void tokenise(std::span<const std::uint8_t> data, std::size_t begin, std::size_t end, int windowBits,
+              const MatchEffort& effort, std::vector<Token>& out);
+
+} // namespace unlha

@@ -1,0 +1,192 @@
+// Each member is handed to a reader on its own, found by our header walk; the reader's size is
+// matched to ours and the CRC is checked here again whatever the reader said.
+#include "unlha32/member_decoder.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <cstring>
+#include <lha_reader.h>
+#include <memory>
+#include <vector>
+
+#include "unlha32/crc16.h"
+#include "unlha32/header_writer.h"
+
+namespace unlha {
+namespace {
+
+bool libarchiveReads(const std::string& method)
+{
+    return method == "-lh0-" || method == "-lh5-" || method == "-lh6-" || method == "-lh7-" || method == "-lhd-";
+}
+
+// Checks what a reader produced against the header: size first, then CRC.
+class Checker {
+public:
+    explicit Checker(Consumer consumer) : consumer_(std::move(consumer)) {}
+
+    bool take(const std::uint8_t* data, std::size_t size, std::uint64_t limit)
+    {
+        if (size > limit - total_) {
+            overrun_ = true;
+            return false;
+        }
+        total_ += size;
+        crc_ = crc16(data, size, crc_);
+        if (!consumer_(data, size)) {
+            stopped_ = true;
+            return false;
+        }
+        return true;
+    }
+
+    MemberOutcome verdict(const IndexedMember& m, bool readerFailed, bool readerCrc) const
+    {
+        if (stopped_)
+            return MemberOutcome::Stopped;
+        if (overrun_ || total_ != m.original)
+            return readerCrc && m.hasCrc ? MemberOutcome::CrcMismatch : MemberOutcome::Damaged;
+        if (m.hasCrc && (readerCrc || crc_ != m.crc)) // without a stored CRC the reader checks against 0
+            return MemberOutcome::CrcMismatch;
+        return readerFailed ? MemberOutcome::Damaged : MemberOutcome::Ok;
+    }
+
+private:
+    Consumer consumer_;
+    std::uint64_t total_ = 0;
+    std::uint16_t crc_ = 0;
+    bool overrun_ = false;
+    bool stopped_ = false;
+};
+
+// One member as a reader sees it: a plain level-2 header of our own making (an ASCII name, the
+// member's method, sizes and CRC), the member's data, and an end marker. The readers only
+// decode: names, odd header levels and charsets are ours to handle, and a member cannot throw
+// a reader off the members after it.
+class MemberStream {
+public:
+    MemberStream(std::span<const std::uint8_t> archive, const IndexedMember& m)
+        : header_(level2Header({"member", m.method.c_str(), static_cast<std::uint32_t>(m.packed),
+                                static_cast<std::uint32_t>(m.original), 0, m.crc})),
+          data_(archive.subspan(m.dataOffset, static_cast<std::size_t>(m.packed)))
+    {
+    }
+
+    // Hands out the header, the data, then the single end-marker byte, then nothing.
+    std::span<const std::uint8_t> next(std::size_t most)
+    {
+        static const std::uint8_t kEnd[1] = {0};
+        std::span<const std::uint8_t> piece;
+        if (pos_ < header_.size())
+            piece = std::span(header_).subspan(pos_);
+        else if (pos_ < header_.size() + data_.size())
+            piece = data_.subspan(pos_ - header_.size());
+        else if (pos_ == header_.size() + data_.size())
+            piece = std::span(kEnd, 1);
+        piece = piece.first(std::min(piece.size(), most));
+        pos_ += piece.size();
+        return piece;
+    }
+
+private:
+    std::vector<std::uint8_t> header_;
+    std::span<const std::uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+la_ssize_t libarchiveRead(archive*, void* handle, const void** buffer)
+{
+    const auto piece = static_cast<MemberStream*>(handle)->next(SIZE_MAX);
+    *buffer = piece.data();
+    return static_cast<la_ssize_t>(piece.size());
+}
+
+MemberOutcome decodeWithLibarchive(MemberStream& stream, const IndexedMember& m, Checker& check)
+{
+    std::unique_ptr<archive, decltype(&archive_read_free)> a(archive_read_new(), archive_read_free);
+    archive_entry* entry = nullptr;
+    if (!a || archive_read_support_format_lha(a.get()) != ARCHIVE_OK
+        || archive_read_open(a.get(), &stream, nullptr, libarchiveRead, nullptr) != ARCHIVE_OK)
+        return MemberOutcome::Damaged;
+    const int r = archive_read_next_header(a.get(), &entry);
+    if ((r != ARCHIVE_OK && r != ARCHIVE_WARN)
+        || (archive_entry_size_is_set(entry) && static_cast<std::uint64_t>(archive_entry_size(entry)) != m.original))
+        return MemberOutcome::Damaged;
+    bool failed = false;
+    bool readerCrc = false;
+    std::uint64_t expectedOffset = 0;
+    for (;;) {
+        const void* buf = nullptr;
+        size_t len = 0;
+        la_int64_t offset = 0;
+        const int rr = archive_read_data_block(a.get(), &buf, &len, &offset);
+        if (rr == ARCHIVE_EOF)
+            break;
+        if (rr == ARCHIVE_WARN) {
+            const char* why = archive_error_string(a.get());
+            readerCrc = why && std::strstr(why, "CRC");
+            failed = !readerCrc;
+            break;
+        }
+        if (rr != ARCHIVE_OK || static_cast<std::uint64_t>(offset) != expectedOffset) {
+            failed = true;
+            break;
+        }
+        expectedOffset += len;
+        if (len > 0 && !check.take(static_cast<const std::uint8_t*>(buf), len, m.original))
+            break;
+    }
+    return check.verdict(m, failed, readerCrc);
+}
+
+int lhasaRead(void* handle, void* buf, size_t len)
+{
+    const auto piece = static_cast<MemberStream*>(handle)->next(len);
+    if (!piece.empty())
+        std::memcpy(buf, piece.data(), piece.size());
+    return static_cast<int>(piece.size());
+}
+
+MemberOutcome decodeWithLhasa(MemberStream& stream, const IndexedMember& m, Checker& check)
+{
+    static const LHAInputStreamType kType{lhasaRead, nullptr, nullptr};
+    std::unique_ptr<LHAInputStream, decltype(&lha_input_stream_free)> input(lha_input_stream_new(&kType, &stream),
+                                                                             lha_input_stream_free);
+    std::unique_ptr<LHAReader, decltype(&lha_reader_free)> reader(input ? lha_reader_new(input.get()) : nullptr,
+                                                                  lha_reader_free);
+    if (!reader)
+        return MemberOutcome::Damaged;
+    lha_reader_set_dir_policy(reader.get(), LHA_READER_DIR_PLAIN);
+    const LHAFileHeader* h = lha_reader_next_file(reader.get());
+    if (!h || h->length != m.original)
+        return MemberOutcome::Damaged;
+    std::vector<std::uint8_t> buf(64 * 1024);
+    for (;;) {
+        const std::size_t n = lha_reader_read(reader.get(), buf.data(), buf.size());
+        if (n == 0 || !check.take(buf.data(), n, m.original))
+            break;
+    }
+    return check.verdict(m, false, false);
+}
+
+} // namespace
+
+void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& visitor)
+{
+    for (const auto& m : index.members) {
+        Consumer consumer = m.isDirectory() ? Consumer{} : visitor.open(m);
+        MemberOutcome outcome = MemberOutcome::Skipped;
+        if (consumer && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {
+            outcome = MemberOutcome::Damaged; // beyond what the readers take
+        } else if (consumer) {
+            MemberStream stream(bytes, m);
+            Checker check(std::move(consumer));
+            outcome = libarchiveReads(m.method) ? decodeWithLibarchive(stream, m, check)
+                                                : decodeWithLhasa(stream, m, check);
+        }
+        if (!visitor.done(m, outcome))
+            return;
+    }
+}
+
+} // namespace unlha
