@@ -184,3 +184,71 @@ TEST_F(VelmorFilterTest, UsageErrorsExitWithTwo)
 }
 
 } // namespace
+
+namespace {
+
+struct VelmorFilterQpxTest : VelmorFilterTest {
+    void SetUp() override
+    {
+        // The control registered in this test's own configuration folder only.
+        QProcess reg;
+        QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+        e.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        reg.setProcessEnvironment(e);
+        reg.start(QStringLiteral(VELMOR_BIN_DIR "/regsvr"), {QStringLiteral(VELMOR_BIN_DIR "/libqpxctrl.so")});
+        ASSERT_TRUE(reg.waitForFinished(30000));
+        ASSERT_EQ(reg.exitCode(), 0) << reg.readAll().toStdString();
+    }
+};
+
+TEST_F(VelmorFilterQpxTest, QpxFilesAreWrittenAndReadThroughTheControl)
+{
+    write(path(QStringLiteral("sea.jpg")), encoded(photo(12, 7), "JPEG"));
+    const QStringList sepia = {QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("sepia")};
+    ASSERT_EQ(run(sepia + QStringList{QStringLiteral("-o"), path(QStringLiteral("sea.QPX")), path(QStringLiteral("sea.jpg"))}).exitCode, 0);
+    ASSERT_EQ(run(sepia + QStringList{QStringLiteral("-o"), path(QStringLiteral("direct.bmp")), path(QStringLiteral("sea.jpg"))}).exitCode, 0);
+
+    QProcess lhasa;
+    lhasa.start(QStringLiteral("lhasa"), {QStringLiteral("t"), path(QStringLiteral("sea.QPX"))});
+    lhasa.waitForFinished(30000);
+    EXPECT_EQ(lhasa.exitCode(), 0) << lhasa.readAll().toStdString();
+
+    // Monochrome over a sepia picture read back from the archive equals monochrome over the bitmap.
+    const QStringList mono = {QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("mono"), QStringLiteral("-o")};
+    const Outcome fromQpx = run(mono + QStringList{path(QStringLiteral("a.bmp")), path(QStringLiteral("sea.QPX"))});
+    ASSERT_EQ(fromQpx.exitCode, 0) << fromQpx.err.toStdString();
+    ASSERT_EQ(run(mono + QStringList{path(QStringLiteral("b.bmp")), path(QStringLiteral("direct.bmp"))}).exitCode, 0);
+    EXPECT_EQ(read(path(QStringLiteral("a.bmp"))), read(path(QStringLiteral("b.bmp"))));
+
+    QDir().mkpath(path(QStringLiteral("out")));
+    ASSERT_EQ(run({QStringLiteral("-q"), QStringLiteral("-d"), path(QStringLiteral("out")), QStringLiteral("-t"), QStringLiteral("qpx"),
+                  path(QStringLiteral("sea.jpg")), path(QStringLiteral("direct.bmp"))})
+                  .exitCode,
+        0);
+    EXPECT_EQ(QDir(path(QStringLiteral("out"))).entryList(QDir::Files),
+        (QStringList{QStringLiteral("direct.qpx"), QStringLiteral("sea.qpx")}));
+}
+
+TEST_F(VelmorFilterQpxTest, AMissingOrRenamedQpxFileFailsClearly)
+{
+    write(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
+    ASSERT_EQ(run({QStringLiteral("-o"), path(QStringLiteral("sea.qpx")), path(QStringLiteral("sea.bmp"))}).exitCode, 0);
+    QFile::rename(path(QStringLiteral("sea.qpx")), path(QStringLiteral("lake.qpx")));
+    for (const char* name : {"lake.qpx", "gone.qpx"}) {
+        const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), path(QString::fromLatin1(name))});
+        EXPECT_EQ(r.exitCode, 1) << name;
+        EXPECT_TRUE(r.err.contains(QString::fromLatin1(name))) << r.err.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.bmp"))));
+}
+
+TEST_F(VelmorFilterTest, WithoutTheControlRegisteredQpxOutputsFailAndOthersAreWritten)
+{
+    write(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
+    const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("sea.qpx")), path(QStringLiteral("sea.bmp"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("QPXControl.QPXCtrl"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("sea.qpx"))));
+}
+
+} // namespace

@@ -12,7 +12,6 @@
 #include <fcntl.h>
 #include <functional>
 #include <future>
-#include <optional>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,15 +20,89 @@
 namespace cli {
 namespace {
 
-using RowSource = std::function<const std::uint8_t*(int y)>; // grid row y, 1 = bottom
-
 constexpr std::size_t kStripBytes = 4u << 20;
 
-// Writes the header and the tinted rows, bottom row first, in strips. A strip is written on a
-// second thread while the next one is rendered, so the two cores share the work.
-void writeBitmap(const QString& output, int width, int height, engine::ColorValue color, const RowSource& row,
+// A file mapped for reading, unmapped and closed when done.
+class MappedBitmap : public Source {
+public:
+    ~MappedBitmap() override
+    {
+        if (data_)
+            ::munmap(const_cast<std::uint8_t*>(data_), size_);
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    // False when the file is not a complete plain 24-bit bottom-up bitmap within the size limit.
+    bool open(const QString& input)
+    {
+        fd_ = ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC);
+        struct stat st {};
+        std::uint8_t head[platform::bmp24::kHeaderSize];
+        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)
+            || ::pread(fd_, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head))
+            return false;
+        const auto layout = platform::bmp24::parseHeader(head, sizeof head);
+        if (!layout || layout->width > engine::kMaxRenderSide || layout->height > engine::kMaxRenderSide
+            || std::int64_t(st.st_size) < platform::bmp24::fileSize(layout->width, layout->height))
+            return false;
+        void* mapped = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+        if (mapped == MAP_FAILED)
+            return false;
+        data_ = static_cast<const std::uint8_t*>(mapped);
+        size_ = std::size_t(st.st_size);
+        width_ = layout->width;
+        height_ = layout->height;
+        stride_ = std::size_t(platform::bmp24::stride(width_));
+        return true;
+    }
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    const std::uint8_t* row(int y) const override
+    {
+        return data_ + platform::bmp24::kHeaderSize + std::size_t(y - 1) * stride_;
+    }
+
+private:
+    int fd_ = -1;
+    const std::uint8_t* data_ = nullptr;
+    std::size_t size_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    std::size_t stride_ = 0;
+};
+
+class PictureSource : public Source {
+public:
+    explicit PictureSource(const QImage& picture) : picture_(platform::toBgr888(picture)) {}
+    int width() const override { return picture_.width(); }
+    int height() const override { return picture_.height(); }
+    const std::uint8_t* row(int y) const override { return picture_.constScanLine(picture_.height() - y); }
+
+private:
+    QImage picture_;
+};
+
+} // namespace
+
+std::unique_ptr<Source> openSource(const QString& input)
+{
+    auto mapped = std::make_unique<MappedBitmap>();
+    if (mapped->open(input))
+        return mapped;
+    return sourceFromImage(platform::loadPicture(input)); // decodes, or refuses with a reason
+}
+
+std::unique_ptr<Source> sourceFromImage(const QImage& picture)
+{
+    return std::make_unique<PictureSource>(picture);
+}
+
+// The header and the tinted rows, bottom row first, in strips. A strip is written on a second
+// thread while the next one is rendered, so the two cores share the work.
+void writeFilteredBitmap(const Source& source, const QString& output, engine::ColorValue color,
     const std::atomic<bool>& stop)
 {
+    const int width = source.width(), height = source.height();
     engine::checkRenderSize(width, height);
     const engine::RenderTable table(color);
     const auto stride = static_cast<std::size_t>(platform::bmp24::stride(width));
@@ -38,9 +111,8 @@ void writeBitmap(const QString& output, int width, int height, engine::ColorValu
     strips[0].assign(std::size_t(rowsPerStrip) * stride, 0);
     strips[1].assign(std::size_t(rowsPerStrip) * stride, 0);
 
-    const std::string target = QFile::encodeName(output).toStdString();
     try {
-        platform::fs::AtomicFile file(target);
+        platform::fs::AtomicFile file(QFile::encodeName(output).toStdString());
         const auto header = platform::bmp24::header(width, height);
         file.write(header.data(), header.size());
         std::future<void> writing;
@@ -51,7 +123,7 @@ void writeBitmap(const QString& output, int width, int height, engine::ColorValu
             const int rows = std::min(rowsPerStrip, height - y + 1);
             std::uint8_t* strip = strips[current].data();
             for (int r = 0; r < rows; ++r)
-                table.renderPixels(row(y + r), strip + std::size_t(r) * stride, width);
+                table.renderPixels(source.row(y + r), strip + std::size_t(r) * stride, width);
             if (writing.valid())
                 writing.get();
             writing = std::async(std::launch::async, [&file, strip, bytes = std::size_t(rows) * stride] {
@@ -70,60 +142,16 @@ void writeBitmap(const QString& output, int width, int height, engine::ColorValu
     }
 }
 
-// A file mapped for reading, unmapped and closed when done.
-struct MappedFile {
-    int fd = -1;
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    ~MappedFile()
-    {
-        if (data)
-            ::munmap(const_cast<std::uint8_t*>(data), size);
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
-// A plain 24-bit bottom-up bitmap needs no decoding: its rows are the grid rows already.
-bool filterPlainBitmap(const QString& input, const QString& output, engine::ColorValue color,
-    const std::atomic<bool>& stop)
+QImage filteredPicture(const Source& source, engine::ColorValue color)
 {
-    MappedFile in;
-    in.fd = ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC);
-    if (in.fd < 0)
-        return false; // the general path reports it
-    struct stat st {};
-    std::uint8_t head[platform::bmp24::kHeaderSize];
-    if (::fstat(in.fd, &st) != 0 || !S_ISREG(st.st_mode)
-        || ::pread(in.fd, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head))
-        return false;
-    const auto layout = platform::bmp24::parseHeader(head, sizeof head);
-    if (!layout || layout->width > engine::kMaxRenderSide || layout->height > engine::kMaxRenderSide
-        || std::int64_t(st.st_size) < platform::bmp24::fileSize(layout->width, layout->height))
-        return false; // the general path decodes or refuses it with a reason
-    in.size = static_cast<std::size_t>(st.st_size);
-    void* mapped = ::mmap(nullptr, in.size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, in.fd, 0);
-    if (mapped == MAP_FAILED)
-        return false;
-    in.data = static_cast<const std::uint8_t*>(mapped);
-
-    const auto stride = static_cast<std::size_t>(platform::bmp24::stride(layout->width));
-    writeBitmap(output, layout->width, layout->height, color,
-        [&](int y) { return in.data + platform::bmp24::kHeaderSize + std::size_t(y - 1) * stride; }, stop);
-    return true;
-}
-
-} // namespace
-
-void filterToBitmap(const QString& input, const QString& output, engine::ColorValue color,
-    const std::atomic<bool>& stop)
-{
-    if (filterPlainBitmap(input, output, color, stop))
-        return;
-    const QImage picture = platform::toBgr888(platform::loadPicture(input));
-    const int height = picture.height();
-    writeBitmap(output, picture.width(), height, color,
-        [&](int y) { return picture.constScanLine(height - y); }, stop);
+    engine::checkRenderSize(source.width(), source.height());
+    const engine::RenderTable table(color);
+    QImage picture(source.width(), source.height(), QImage::Format_BGR888);
+    if (picture.isNull())
+        throw platform::RuntimeError(platform::kOutOfMemory, QStringLiteral("メモリが足りません"));
+    for (int y = 1; y <= source.height(); ++y)
+        table.renderPixels(source.row(y), picture.scanLine(source.height() - y), source.width());
+    return picture;
 }
 
 } // namespace cli

@@ -1,21 +1,42 @@
 #pragma once
-// One input picture through the filter into a 24-bit bitmap, byte for byte what the window's
-// Create writes for the same source and filter.
+// One input picture through the filter, byte for byte what the window writes for the same source
+// and filter.
 
 #include "velmor/engine/colorvalues.h"
 
+#include <QImage>
 #include <QString>
 #include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
 
 namespace cli {
 
 // Thrown when stop was raised (an interrupt) before the output was complete.
 struct Stopped {};
 
-// Renders input with the filter colour and replaces output atomically: the output is either
-// left as it was or complete. A plain 24-bit bottom-up bitmap is filtered straight from its own
-// rows; any other picture is decoded first. Throws platform::RuntimeError.
-void filterToBitmap(const QString& input, const QString& output, engine::ColorValue color,
+// A source picture as grid rows: row y (1 = bottom) of width x 3 bytes, blue, green, red.
+class Source {
+public:
+    virtual ~Source() = default;
+    virtual int width() const = 0;
+    virtual int height() const = 0;
+    virtual const std::uint8_t* row(int y) const = 0;
+};
+
+// A plain 24-bit bottom-up bitmap is read straight from its own rows; any other picture is decoded.
+// Throws platform::RuntimeError.
+std::unique_ptr<Source> openSource(const QString& input);
+// A picture already in memory (one that a QPX file held, say).
+std::unique_ptr<Source> sourceFromImage(const QImage& picture);
+
+// Writes the tinted source as a 24-bit bitmap, replacing output atomically: the output is either
+// left as it was or complete. Throws platform::RuntimeError or Stopped.
+void writeFilteredBitmap(const Source& source, const QString& output, engine::ColorValue color,
     const std::atomic<bool>& stop);
+
+// The tinted source as a picture, for a QPX file.
+QImage filteredPicture(const Source& source, engine::ColorValue color);
 
 } // namespace cli

@@ -4,9 +4,10 @@
 #include "velmor/cli/filterjob.h"
 #include "velmor/cli/options.h"
 #include "velmor/cli/progress.h"
+#include "velmor/cli/qpxhost.h"
 #include "velmor/engine/filters.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QFileInfo>
 #include <QSet>
 #include <QSettings>
@@ -43,14 +44,45 @@ struct Job {
     QString failure; // empty when written
 };
 
+std::vector<Job> planJobs(const cli::Options& options)
+{
+    std::vector<Job> jobs;
+    QSet<QString> taken;
+    for (const QString& input : options.inputs) {
+        Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirKind) : options.output, {}};
+        const QString key = QFileInfo(job.output).absoluteFilePath();
+        if (taken.contains(key))
+            job.failure = QStringLiteral("出力 %1 は別の入力と同じ名前になります").arg(job.output);
+        taken.insert(key);
+        jobs.push_back(std::move(job));
+    }
+    return jobs;
+}
+
+// One job; QPX files go through the control, everything else straight through the engine.
+void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
+{
+    std::unique_ptr<cli::Source> source =
+        cli::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
+    if (cli::isQpxPath(job.output))
+        qpx->save(cli::filteredPicture(*source, colour), job.output);
+    else
+        cli::writeFilteredBitmap(*source, job.output, colour, gStop);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    const QStringList args = [&] {
+        QStringList list;
+        for (int i = 1; i < argc; ++i)
+            list << QString::fromLocal8Bit(argv[i]);
+        return list;
+    }();
     cli::Options options;
     try {
-        options = cli::parseOptions(app.arguments().mid(1));
+        options = cli::parseOptions(args);
     } catch (const cli::UsageError& e) {
         printLine(QStringLiteral("velmor-filter: %1").arg(e.message));
         printLine(cli::usageText());
@@ -60,38 +92,41 @@ int main(int argc, char** argv)
         std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    std::vector<Job> jobs = planJobs(options);
+
+    // The QPX control is a widget and needs a widget application; a command never shows it.
+    const bool needsQpx = std::any_of(jobs.begin(), jobs.end(),
+        [](const Job& j) { return cli::isQpxPath(j.input) || cli::isQpxPath(j.output); });
+    std::unique_ptr<QCoreApplication> app;
+    if (needsQpx) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    std::unique_ptr<cli::QpxHost> qpx = needsQpx ? std::make_unique<cli::QpxHost>() : nullptr;
 
     engine::ColorValue custom = 0;
     if (options.filter == engine::kCustomFilter)
         custom = options.customColor ? *options.customColor : storedCustomColour();
     const engine::ColorValue colour = engine::filterColor(options.filter, custom);
 
-    std::vector<Job> jobs;
-    QSet<QString> taken;
-    for (const QString& input : options.inputs) {
-        Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirKind) : options.output, {}};
-        const QString key = QFileInfo(job.output).absoluteFilePath();
-        if (taken.contains(key))
-            job.failure = QStringLiteral("出力 %1 は別の入力と同じ名前になります").arg(job.output);
-        else if (cli::outputKindOf(job.output) == cli::OutputKind::Qpx)
-            job.failure = QStringLiteral("QPX ファイルの出力はまだ使えません: %1").arg(job.output);
-        taken.insert(key);
-        jobs.push_back(std::move(job));
-    }
-
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
 
+    // Workers take jobs in turn; the main thread runs the event loop that carries the control's calls.
     const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
                                         int(jobs.size())));
     cli::Progress progress(int(jobs.size()), !options.quiet);
     std::atomic<std::size_t> next{0};
+    std::atomic<int> running{workers};
     auto work = [&] {
         for (std::size_t i = next++; i < jobs.size() && !gStop; i = next++) {
             Job& job = jobs[i];
             if (job.failure.isEmpty()) {
                 try {
-                    cli::filterToBitmap(job.input, job.output, colour, gStop);
+                    runJob(job, colour, qpx.get());
                 } catch (const platform::RuntimeError& e) {
                     job.failure = e.text();
                 } catch (const cli::Stopped&) {
@@ -102,13 +137,16 @@ int main(int argc, char** argv)
             }
             progress.advance();
         }
+        if (--running == 0)
+            QMetaObject::invokeMethod(app.get(), &QCoreApplication::quit, Qt::QueuedConnection);
     };
     std::vector<std::thread> pool;
-    for (int w = 1; w < workers; ++w)
+    for (int w = 0; w < workers; ++w)
         pool.emplace_back(work);
-    work();
+    app->exec();
     for (auto& t : pool)
         t.join();
+    qpx.reset();
 
     int failed = 0;
     for (const Job& job : jobs)

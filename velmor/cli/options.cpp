@@ -1,5 +1,6 @@
 #include "velmor/cli/options.h"
 
+#include "velmor/cli/qpxhost.h"
 #include "velmor/engine/filters.h"
 
 #include <QFileInfo>
@@ -34,7 +35,7 @@ std::optional<engine::ColorValue> parseColour(const QString& text)
 
 OutputKind outputKindOf(const QString& path)
 {
-    return path.right(4).compare(QLatin1String(".qpx"), Qt::CaseInsensitive) == 0 ? OutputKind::Qpx : OutputKind::Bmp;
+    return isQpxPath(path) ? OutputKind::Qpx : OutputKind::Bmp;
 }
 
 QString outputInDir(const QString& dir, const QString& input, OutputKind kind)
