@@ -149,6 +149,18 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
         QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
     txtFile->setFocus();
 
+    // Each control carries its designed name.
+    const std::pair<QWidget*, const char*> names[] = {{Label1, "Label1"}, {txtFile, "txtFile"}, {cmdBrws, "cmdBrws"},
+        {Frame1, "Frame1"}, {cmdPrev, "cmdPrev"}, {cmdMake, "cmdMake"}, {Label2, "Label2"}, {labPrev, "labPrev"},
+        {picSrc, "picSrc"}, {picPrev, "picPrev"}, {cmdQuit, "cmdQuit"}, {mxbPrv, "mxbPrv"}};
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
+    for (int i = 0; i < 6; ++i) {
+        picFilt[i]->setObjectName(QStringLiteral("picFilt(%1)").arg(i));
+        optFilt[i]->setObjectName(QStringLiteral("optFilt(%1)").arg(i));
+    }
+    setObjectName(QStringLiteral("frmMain"));
+
     enterState(CommandState::NoSource);
     // Key preview: keys reach Form_KeyDown before the focused control.
     qApp->installEventFilter(this);

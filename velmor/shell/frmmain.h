@@ -37,6 +37,8 @@ public:
     bool Form_Load();
 
     CommandState commandState() const { return commandState_; }
+    // Sets the five commands as the state allows them, always in the same order.
+    void enterState(CommandState state);
     const shell::Twips& twips() const { return twips_; }
     // The help file opened by F1: the program's folder followed by "/Velmor.chm".
     QString helpPath() const;
@@ -82,7 +84,6 @@ protected:
 private:
     void InitTempFolder();
     void SaveUpdateInfo();
-    void enterState(CommandState state);
     void setOuterSize(float widthTwips, float heightTwips);
     void runCommand(void (*command)(workflow::Window&));
 
