@@ -60,7 +60,8 @@ TEST_F(Qpx, QpxNamesGoToTheControlAndOtherNamesToTheLoader)
     create(pictures + QStringLiteral("out.qpx"));
     ASSERT_EQ(qpx.calls.size(), 2u);
     EXPECT_EQ(qpx.calls[1].first, 0x60030000);
-    EXPECT_EQ(qpx.calls[1].second.value(0).value<QImage>(), previewed) << "the output bitmap as a picture";
+    EXPECT_EQ(qpx.calls[1].second.value(0).value<QImage>().convertToFormat(QImage::Format_RGB32),
+        previewed.convertToFormat(QImage::Format_RGB32)) << "the output bitmap as a picture";
     EXPECT_EQ(qpx.calls[1].second.value(1).toString(), pictures + QStringLiteral("out.qpx"));
     EXPECT_TRUE(w.OutputTempPath.isEmpty());
     EXPECT_TRUE(tempFiles().isEmpty());

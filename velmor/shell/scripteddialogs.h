@@ -37,7 +37,8 @@ private:
             ++unexpected;
             return std::nullopt;
         }
-        auto answer = queue.front();
+        std::optional<T> answer;
+        answer.swap(queue.front());
         queue.pop_front();
         return answer;
     }

@@ -5,8 +5,8 @@
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
-#include "platform/picture.h"
 #include "velmor/workflow/copyfile.h"
+#include "velmor/workflow/outputpicture.h"
 #include "velmor/workflow/qpxfile.h"
 
 #include <QFile>
@@ -41,7 +41,7 @@ void cmdMake_Click(Window& window)
     const bool qpx = isQpxPath(destination);
     try {
         if (qpx)
-            SaveQPX(window.qpxControl(), platform::loadPicture(form.OutputTempPath), destination);
+            SaveQPX(window.qpxControl(), loadOutputPicture(form.OutputTempPath), destination);
         else if (!isOutputItself)
             copyFileReplacing(form.OutputTempPath, destination);
     } catch (const platform::RuntimeError& e) {

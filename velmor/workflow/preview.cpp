@@ -3,7 +3,7 @@
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
-#include "platform/picture.h"
+#include "velmor/workflow/outputpicture.h"
 
 namespace workflow {
 
@@ -15,7 +15,7 @@ void cmdPrev_Click(Window& window)
     form.PreviewFresh = false;
     try {
         window.RenderFilter();
-        window.setPreviewPicture(platform::loadPicture(form.OutputTempPath));
+        window.setPreviewPicture(loadOutputPicture(form.OutputTempPath));
     } catch (const platform::RuntimeError& e) {
         window.showMessage(QStringLiteral("プレビューを作れませんでした。\n\n%1").arg(e.text()));
         return;
