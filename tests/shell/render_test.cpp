@@ -71,19 +71,6 @@ TEST_F(WindowRender, ANewOutputReplacesTheFileOfTheOldOne)
     EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath).fileName()});
 }
 
-TEST_F(WindowRender, AFailedRenderHidesTheBarAndGivesTheCommandsBack)
-{
-    frmMain& w = open();
-    loadSource(3, 2);
-    w.enterState(CommandState::SourceLoaded);
-    w.TempFolder = dir.path() + QStringLiteral("/missing/");
-    EXPECT_THROW(w.RenderFilter(), platform::RuntimeError);
-    EXPECT_FALSE(w.mxbPrv->isVisible());
-    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
-    EXPECT_TRUE(w.cmdQuit->isEnabled());
-    EXPECT_TRUE(w.OutputTempPath.isEmpty());
-}
-
 TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
 {
     frmMain& w = open();

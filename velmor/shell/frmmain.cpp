@@ -138,6 +138,9 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     mxbPrv->raise(); // drawn over picPrev
     mxbPrv->hide();
 
+    // qpxFile: the QPX control ("QPXControl.QPXCtrl") is placed here, on this window. While there
+    // is none, a QPX name gets a message instead (velmor/workflow/qpxfile.cpp).
+
     connect(cmdBrws, &QPushButton::clicked, this, &frmMain::cmdBrws_Click);
     connect(cmdPrev, &QPushButton::clicked, this, &frmMain::cmdPrev_Click);
     connect(cmdMake, &QPushButton::clicked, this, &frmMain::cmdMake_Click);
