@@ -1,0 +1,88 @@
+#include "window_fixture.h"
+
+#include <QRadioButton>
+#include <QtTest/QTest>
+
+namespace {
+
+using FilterChoice = WindowFixture;
+
+TEST_F(FilterChoice, AnyOptionClickMakesThePreviewStale)
+{
+    frmMain& w = open();
+    w.show();
+    for (int i = 0; i < 6; ++i) {
+        w.PreviewFresh = true;
+        QTest::mouseClick(w.optFilt[i], Qt::LeftButton);
+        EXPECT_TRUE(w.optFilt[i]->isChecked()) << i;
+        EXPECT_FALSE(w.PreviewFresh) << i;
+    }
+}
+
+TEST_F(FilterChoice, OnlyTheCustomSwatchOpensTheColourDialog)
+{
+    frmMain& w = open();
+    w.show();
+    w.PreviewFresh = true;
+    for (int i = 0; i < 5; ++i)
+        QTest::mouseDClick(w.picFilt[i], Qt::LeftButton);
+    EXPECT_TRUE(dialogs->colorRequests.empty());
+    EXPECT_TRUE(w.PreviewFresh);
+}
+
+TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlone)
+{
+    frmMain& w = open();
+    w.show();
+    w.optFilt[2]->setChecked(true);
+
+    struct Step {
+        std::optional<engine::ColorValue> answer; // nothing: Cancel
+        engine::ColorValue expectedStart;
+        engine::ColorValue expectedAfter;
+    };
+    const Step steps[] = {
+        {0x00C0C040, 0, 0x00C0C040},          // from black, as the first start has it
+        {std::nullopt, 0x00C0C040, 0x00C0C040}, // Cancel changes nothing
+        {0x00C0C040, 0x00C0C040, 0x00C0C040},  // the same colour confirmed is stored again
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << std::hex << s.expectedAfter);
+        QSettings(settingsFile, QSettings::IniFormat).remove(QStringLiteral("Setting/CustomFilter"));
+        w.PreviewFresh = true;
+        dialogs->colors.push_back(s.answer);
+        QTest::mouseDClick(w.picFilt[5], Qt::LeftButton);
+
+        ASSERT_FALSE(dialogs->colorRequests.empty());
+        const shell::ColorDialogRequest& r = dialogs->colorRequests.back();
+        EXPECT_EQ(r.title, QStringLiteral("カスタムフィルタ基本色の選択"));
+        EXPECT_EQ(r.flags, 3);
+        EXPECT_EQ(r.color, s.expectedStart);
+        EXPECT_EQ(w.CustomColor, s.expectedAfter);
+        EXPECT_EQ(w.picFilt[5]->backColor(), s.expectedAfter);
+        EXPECT_EQ(stored(QStringLiteral("Setting/CustomFilter")), s.answer ? QStringLiteral("00C0C040") : QString());
+        EXPECT_EQ(w.PreviewFresh, !s.answer);
+        EXPECT_TRUE(w.optFilt[2]->isChecked());
+    }
+
+    // The next start shows it again.
+    window.reset();
+    EXPECT_EQ(open().picFilt[5]->backColor(), 0x00C0C040);
+}
+
+TEST_F(FilterChoice, AStoreThatRefusesTheColourIsReportedAndTheColourStillApplies)
+{
+    frmMain& w = open();
+    QFile::remove(settingsFile);
+    QDir().rmdir(QFileInfo(settingsFile).path());
+    QFile blocker(QFileInfo(settingsFile).path()); // a file where the store's folder was
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    dialogs->colors.push_back(0x00123456);
+    w.picFilt_DblClick(5);
+    EXPECT_EQ(w.picFilt[5]->backColor(), 0x00123456);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("設定を保存できません")));
+}
+
+} // namespace

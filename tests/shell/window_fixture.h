@@ -1,0 +1,67 @@
+#pragma once
+// A main window on the offscreen platform with every outside service replaced: scripted dialogs,
+// recorded messages and help requests, a settings file and a temporary folder of the test's own,
+// 15 twips to the pixel, and a yield that handles events at every yield point.
+
+#include "velmor/shell/frmmain.h"
+#include "velmor/shell/scripteddialogs.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <memory>
+
+struct WindowFixture : ::testing::Test {
+    QTemporaryDir dir;
+    QString tempFolder = dir.path() + QStringLiteral("/temp/");
+    QString settingsFile = dir.path() + QStringLiteral("/settings/Velmor.ini");
+    QString programFolder = dir.path() + QStringLiteral("/bin");
+    std::shared_ptr<shell::ScriptedDialogs> dialogs = std::make_shared<shell::ScriptedDialogs>();
+    QStringList messages;
+    QStringList helpOpened;
+    std::unique_ptr<frmMain> window;
+
+    WindowFixture() { QDir().mkpath(tempFolder); }
+
+    shell::Services services()
+    {
+        shell::Services s;
+        s.dialogs = dialogs;
+        s.showMessage = [this](QWidget*, const QString& text) { messages << text; };
+        s.openHelp = [this](const QString& path) { helpOpened << path; };
+        s.tempFolder = [this] { return tempFolder; };
+        s.settingsFile = settingsFile;
+        s.programFolder = programFolder;
+        s.twipsPerPixel = 15;
+        s.yieldSlice = std::chrono::nanoseconds(0);
+        return s;
+    }
+
+    frmMain& open()
+    {
+        window = std::make_unique<frmMain>(services());
+        EXPECT_TRUE(window->Form_Load()) << messages.join(QLatin1Char('\n')).toStdString();
+        return *window;
+    }
+
+    QString stored(const QString& key) const { return QSettings(settingsFile, QSettings::IniFormat).value(key).toString(); }
+    void store(const QString& key, const QString& value) const
+    {
+        QSettings s(settingsFile, QSettings::IniFormat);
+        s.setValue(key, value);
+    }
+    QStringList tempFiles() const { return QDir(tempFolder).entryList(QDir::Files | QDir::Hidden); }
+
+    // A source as the workflow leaves it: the picture in picSrc and its pixels in the grid.
+    void loadSource(int width, int height, std::uint8_t value = 100)
+    {
+        QImage picture(width, height, QImage::Format_RGB32);
+        picture.fill(qRgb(value, value, value));
+        window->picSrc->setPicture(picture);
+        window->SourcePixels = {width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)};
+    }
+
+    void TearDown() override { EXPECT_EQ(dialogs->unexpected, 0) << "a dialog was shown with no answer queued"; }
+};

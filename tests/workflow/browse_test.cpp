@@ -1,0 +1,114 @@
+#include "road.h"
+
+#include <QLineEdit>
+
+namespace {
+
+using Browse = RoadFixture;
+
+TEST_F(Browse, OpensEachKindOfPictureIntoViewGridAndField)
+{
+    frmMain& w = open();
+    for (const char* kind : {"bmp", "jpg", "gif", "png"}) {
+        SCOPED_TRACE(kind);
+        const QString path = write(QString::fromLatin1(kind));
+        browse(path);
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+
+        const QImage expected = platform::toBgr888(platform::loadPicture(path));
+        EXPECT_EQ(w.txtFile->text(), path);
+        EXPECT_EQ(w.picSrc->size(), expected.size());
+        EXPECT_EQ(w.SourcePixels.width, expected.width());
+        EXPECT_EQ(w.SourcePixels.height, expected.height());
+        // Grid row 1 is the bottom row of the picture.
+        EXPECT_EQ(0, std::memcmp(w.SourcePixels.row(1), expected.constScanLine(expected.height() - 1), 3 * std::size_t(expected.width())));
+        EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+        EXPECT_FALSE(w.PreviewFresh);
+        EXPECT_FALSE(w.SourceTempPath.isEmpty());
+        EXPECT_TRUE(tempFiles().isEmpty()) << "the temporary source bitmap is gone once read";
+    }
+    const shell::FileDialogRequest& r = dialogs->fileRequests.back();
+    EXPECT_FALSE(r.save);
+    EXPECT_EQ(r.title, QStringLiteral("元画像の読込"));
+    EXPECT_EQ(r.filter, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"));
+    EXPECT_EQ(r.flags, 0x281004);
+    EXPECT_EQ(r.fileName, pictures + QStringLiteral("sample.gif")) << "the dialog opens at the last path chosen";
+}
+
+TEST_F(Browse, OpeningEmptiesThePreviewAndMakesItStale)
+{
+    frmMain& w = open();
+    browse(write(QStringLiteral("png")));
+    w.cmdPrev->click();
+    ASSERT_TRUE(w.PreviewFresh);
+    browse(write(QStringLiteral("bmp"), QStringLiteral("small.bmp"), sample(5, 4)));
+    EXPECT_TRUE(w.picPrev->picture().isNull());
+    EXPECT_FALSE(w.PreviewFresh);
+    EXPECT_TRUE(w.cmdPrev->isEnabled());
+    EXPECT_TRUE(w.cmdMake->isEnabled());
+    EXPECT_EQ(w.picPrev->size(), QSize(5, 4)) << "the layout followed the new source";
+}
+
+TEST_F(Browse, CancelLeavesEverythingAsItWas)
+{
+    frmMain& w = open();
+    const QString path = write(QStringLiteral("png"));
+    browse(path);
+    w.cmdPrev->click();
+    const QString output = w.OutputTempPath;
+    const QImage preview = w.picPrev->picture();
+
+    dialogs->files.push_back(std::nullopt);
+    w.cmdBrws->click();
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(w.txtFile->text(), path);
+    EXPECT_EQ(w.picPrev->picture(), preview);
+    EXPECT_TRUE(w.PreviewFresh);
+    EXPECT_EQ(w.OutputTempPath, output);
+    EXPECT_TRUE(QFile::exists(output));
+}
+
+TEST_F(Browse, AFailedOpenKeepsThePreviousSourceWhole)
+{
+    frmMain& w = open();
+    const QString good = write(QStringLiteral("png"));
+    browse(good);
+    const QSize size = w.picSrc->size();
+    const std::vector<std::uint8_t> grid = w.SourcePixels.bytes;
+
+    QFile text(pictures + QStringLiteral("notes.bmp"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a picture at all");
+    text.close();
+    QByteArray jpeg = bytesOf(write(QStringLiteral("jpg")));
+    QFile cut(pictures + QStringLiteral("cut.jpg"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(jpeg.left(jpeg.size() / 2));
+    cut.close();
+
+    struct Case {
+        const char* what;
+        QString path;
+        QString tempFolder;
+    };
+    const Case cases[] = {
+        {"no picture", text.fileName(), tempFolder},
+        {"a truncated photo", cut.fileName(), tempFolder},
+        {"a file gone since the dialog", pictures + QStringLiteral("gone.png"), tempFolder},
+        {"a temporary folder that refuses the bitmap", write(QStringLiteral("bmp")), dir.path() + QStringLiteral("/missing/")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        messages.clear();
+        w.TempFolder = c.tempFolder;
+        browse(c.path);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("開けませんでした"))) << messages[0].toStdString();
+        EXPECT_EQ(w.txtFile->text(), good);
+        EXPECT_EQ(w.picSrc->size(), size);
+        EXPECT_EQ(w.SourcePixels.bytes, grid);
+        EXPECT_TRUE(tempFiles().isEmpty());
+    }
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+#include "road.h"
+
+#include <QTimer>
+
+namespace {
+
+using PreviewCreate = RoadFixture;
+
+constexpr engine::ColorValue kCustom = 0x00FF8020;
+
+TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
+{
+    frmMain& w = open();
+    dialogs->colors.push_back(kCustom);
+    w.picFilt_DblClick(5);
+    for (const char* kind : {"bmp", "jpg", "gif", "png"}) {
+        const QString path = write(QString::fromLatin1(kind));
+        browse(path);
+        for (int i = 0; i < 6; ++i) {
+            SCOPED_TRACE(testing::Message() << kind << " filter " << i);
+            w.optFilt[i]->click();
+            w.cmdPrev->click();
+            ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+            EXPECT_EQ(bytesOf(w.OutputTempPath), expectedOutput(path, w.picFilt[i]->backColor()));
+            EXPECT_TRUE(w.PreviewFresh);
+            EXPECT_EQ(w.picPrev->picture().convertToFormat(QImage::Format_RGB32),
+                platform::loadPicture(w.OutputTempPath).convertToFormat(QImage::Format_RGB32));
+            // Each preview replaces the file of the one before: one output in the folder.
+            EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath).fileName()});
+        }
+    }
+}
+
+TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
+{
+    frmMain& w = open();
+    RenderCounter counter(w.cmdQuit);
+    browse(write(QStringLiteral("jpg")));
+    w.optFilt[1]->click();
+    w.cmdPrev->click();
+    const QByteArray previewed = bytesOf(w.OutputTempPath);
+    const QString output = w.OutputTempPath;
+
+    create(pictures + QStringLiteral("out.bmp"));
+    EXPECT_EQ(counter.renders, 1) << "the fresh preview was reused";
+    EXPECT_EQ(bytesOf(pictures + QStringLiteral("out.bmp")), previewed);
+    EXPECT_FALSE(QFile::exists(output));
+    EXPECT_TRUE(w.OutputTempPath.isEmpty());
+    EXPECT_FALSE(w.PreviewFresh);
+    EXPECT_FALSE(w.picPrev->picture().isNull()) << "the view keeps the last preview";
+
+    // The second Create in a row renders again; a .png name still gets the bitmap bytes.
+    create(pictures + QStringLiteral("OUT.PNG"));
+    EXPECT_EQ(counter.renders, 2);
+    EXPECT_EQ(bytesOf(pictures + QStringLiteral("OUT.PNG")), previewed);
+    EXPECT_TRUE(tempFiles().isEmpty());
+
+    const shell::FileDialogRequest& r = dialogs->fileRequests.back();
+    EXPECT_TRUE(r.save);
+    EXPECT_EQ(r.title, QStringLiteral("作成画像の保存"));
+    EXPECT_EQ(r.defaultExt, QStringLiteral("bmp"));
+    EXPECT_EQ(r.filter, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"));
+    EXPECT_EQ(r.flags, 0x280002);
+}
+
+TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThePreviewAlone)
+{
+    frmMain& w = open();
+    const QString path = write(QStringLiteral("bmp"));
+    browse(path);
+    w.cmdPrev->click();
+    const QImage preview = w.picPrev->picture();
+    w.optFilt[3]->click();
+    create(pictures + QStringLiteral("blue.bmp"));
+    EXPECT_EQ(bytesOf(pictures + QStringLiteral("blue.bmp")), expectedOutput(path, 0x00C04040));
+    EXPECT_EQ(w.picPrev->picture(), preview);
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+TEST_F(PreviewCreate, CreateReplacesAnExistingFileWhole)
+{
+    open();
+    const QString path = write(QStringLiteral("png"));
+    browse(path);
+    const QString target = pictures + QStringLiteral("existing.bmp");
+    QFile old(target);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QByteArray(100000, 'x'));
+    old.close();
+    create(target);
+    EXPECT_EQ(bytesOf(target), expectedOutput(path, 0x00808080));
+    EXPECT_EQ(QDir(pictures).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("existing")), QStringList{"existing.bmp"})
+        << "no work file left beside it";
+}
+
+TEST_F(PreviewCreate, AFailedCreateKeepsTheOutputForARetryWithoutRendering)
+{
+    frmMain& w = open();
+    RenderCounter counter(w.cmdQuit);
+    const QString path = write(QStringLiteral("gif"));
+    browse(path);
+    QDir().mkpath(pictures + QStringLiteral("a-folder.bmp"));
+
+    for (const QString& bad : {pictures + QStringLiteral("missing/out.bmp"), pictures + QStringLiteral("a-folder.bmp")}) {
+        SCOPED_TRACE(bad.toStdString());
+        messages.clear();
+        create(bad);
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages[0].contains(QStringLiteral("作成できませんでした"))) << messages[0].toStdString();
+        EXPECT_TRUE(QFile::exists(w.OutputTempPath));
+        EXPECT_TRUE(w.PreviewFresh);
+        EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    }
+    EXPECT_TRUE(QFileInfo(pictures + QStringLiteral("a-folder.bmp")).isDir());
+    create(pictures + QStringLiteral("retry.bmp"));
+    EXPECT_EQ(counter.renders, 1);
+    EXPECT_EQ(bytesOf(pictures + QStringLiteral("retry.bmp")), expectedOutput(path, 0x00808080));
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+TEST_F(PreviewCreate, CancellingTheSaveDialogRendersWritesAndDeletesNothing)
+{
+    frmMain& w = open();
+    RenderCounter counter(w.cmdQuit);
+    browse(write(QStringLiteral("png")));
+    w.cmdPrev->click();
+    const QString output = w.OutputTempPath;
+    dialogs->files.push_back(std::nullopt);
+    w.cmdMake->click();
+    EXPECT_EQ(counter.renders, 1);
+    EXPECT_TRUE(w.PreviewFresh);
+    EXPECT_EQ(w.OutputTempPath, output);
+    EXPECT_TRUE(QFile::exists(output));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(PreviewCreate, AFailedRenderIsReportedAndGivesTheCommandsBack)
+{
+    frmMain& w = open();
+    browse(write(QStringLiteral("png")));
+    w.TempFolder = dir.path() + QStringLiteral("/missing/");
+    w.cmdPrev->click();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("プレビュー"))) << messages[0].toStdString();
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    EXPECT_FALSE(w.mxbPrv->isVisible());
+    EXPECT_FALSE(w.PreviewFresh);
+    EXPECT_TRUE(w.picPrev->picture().isNull());
+}
+
+TEST_F(PreviewCreate, ClosingTheWindowDuringAPreviewLeavesNothingBehind)
+{
+    frmMain& w = open();
+    w.show();
+    browse(write(QStringLiteral("png"), QStringLiteral("big.png"), sample(300, 200)));
+    QTimer::singleShot(0, &w, [&] { w.close(); });
+    w.cmdPrev->click();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+TEST_F(PreviewCreate, ARunOfOpensPreviewsAndCreatesLeavesNothingOfOursAfterQuit)
+{
+    frmMain& w = open();
+    for (const char* kind : {"bmp", "jpg", "gif", "png"}) {
+        browse(write(QString::fromLatin1(kind)));
+        w.optFilt[1]->click();
+        w.cmdPrev->click();
+        w.cmdPrev->click();
+        create(pictures + QStringLiteral("out-%1.bmp").arg(QLatin1String(kind)));
+        w.cmdPrev->click();
+        w.optFilt[2]->click();
+        w.cmdPrev->click();
+    }
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    w.cmdQuit->click();
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,98 @@
+// Makes the documentation's screenshot of the window showing a sepia preview: the real window,
+// driven through scripted dialogs, on a real X server. Run under xvfb-run with a window manager
+// (docs/screenshots/make.sh), so that the title bar is drawn too.
+
+#include "velmor/shell/frmmain.h"
+#include "velmor/shell/japanese.h"
+#include "velmor/shell/scripteddialogs.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTimer>
+
+namespace {
+
+// A small landscape: sky, sun, hills and a lake, enough colour for the filter to show.
+QImage scene()
+{
+    QImage image(320, 240, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 150);
+    sky.setColorAt(0, QColor(40, 110, 200));
+    sky.setColorAt(1, QColor(250, 200, 150));
+    p.fillRect(image.rect(), sky);
+    p.setBrush(QColor(255, 230, 90));
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(230, 80), 28, 28);
+    QPainterPath hills(QPointF(0, 160));
+    hills.cubicTo(60, 90, 120, 110, 170, 150);
+    hills.cubicTo(220, 110, 280, 100, 320, 140);
+    hills.lineTo(320, 240);
+    hills.lineTo(0, 240);
+    p.setBrush(QColor(60, 140, 70));
+    p.drawPath(hills);
+    QLinearGradient lake(0, 180, 0, 240);
+    lake.setColorAt(0, QColor(70, 130, 190));
+    lake.setColorAt(1, QColor(20, 60, 120));
+    p.setBrush(lake);
+    p.drawRoundedRect(QRectF(40, 185, 240, 45), 20, 20);
+    return image;
+}
+
+void wait(int ms)
+{
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+void grab(QWidget& w, const QString& path)
+{
+    wait(1500); // the window manager decorates and places the window
+    const QRect frame = w.frameGeometry();
+    w.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc < 3) {
+        qWarning("usage: velmor_screenshot <output folder> <pictures folder>");
+        return 2;
+    }
+    const QString folder = QString::fromLocal8Bit(argv[1]);
+    const QString pictures = QString::fromLocal8Bit(argv[2]);
+    shell::installJapaneseTranslations(app);
+    QApplication::setFont(shell::japaneseUiFont());
+
+    QTemporaryDir work;
+    auto dialogs = std::make_shared<shell::ScriptedDialogs>();
+    shell::Services services;
+    services.dialogs = dialogs;
+    services.tempFolder = [&] { return work.path() + QStringLiteral("/"); };
+    services.settingsFile = work.path() + QStringLiteral("/Velmor.ini");
+    frmMain w(services);
+    if (!w.Form_Load())
+        return 1;
+    w.move(20, 20);
+    w.show();
+
+    const QString picture = QDir(pictures).filePath(QStringLiteral("landscape.png"));
+    scene().save(picture);
+    dialogs->files.push_back(picture);
+    w.cmdBrws->click();
+    w.optFilt[1]->click();
+    w.cmdPrev->click();
+    grab(w, folder + QStringLiteral("/velmor-sepia-preview.png"));
+    w.close();
+    return 0;
+}

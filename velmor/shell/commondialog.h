@@ -1,0 +1,117 @@
+#pragma once
+// cdlFile: the open, save and colour dialogs, driven through properties as the window's commands
+// set them. A cancelled dialog is reported as the run-time error 32755, which its caller turns
+// into "no change, no message". Where the dialog comes from is a back end: Qt's own dialogs in the
+// program, a scripted one in tests, so that no test ever waits on a real dialog.
+
+#include "platform/errors.h"
+#include "velmor/engine/colorvalues.h"
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QWidget;
+
+namespace shell {
+
+enum DialogFlags : int {
+    cdlCCRGBInit = 0x1,
+    cdlCCFullOpen = 0x2,
+    cdlOFNOverwritePrompt = 0x2,
+    cdlOFNHideReadOnly = 0x4,
+    cdlOFNFileMustExist = 0x1000,
+    cdlOFNExplorer = 0x80000,
+    cdlOFNLongNames = 0x200000,
+};
+
+struct FileDialogRequest {
+    bool save = false;
+    QString title;
+    QString filter;
+    QString defaultExt;
+    int flags = 0;
+    QString fileName; // where the dialog opens: the path chosen last
+};
+
+struct ColorDialogRequest {
+    QString title;
+    engine::ColorValue color = 0;
+    int flags = 0;
+};
+
+class DialogBackend {
+public:
+    virtual ~DialogBackend() = default;
+    // The chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> showFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    virtual std::optional<engine::ColorValue> showColor(QWidget* parent, const ColorDialogRequest& request) = 0;
+};
+
+// Qt's own dialogs (never the desktop's native ones, so that they speak Japanese everywhere).
+std::shared_ptr<DialogBackend> qtDialogBackend();
+
+// The "description|patterns|..." filter text as Qt name filters. Patterns are matched without
+// regard to case, as users of picture files expect, and "*.*" matches every file.
+QStringList nameFiltersFor(const QString& filter);
+
+class CommonDialog {
+public:
+    CommonDialog(QWidget* parent, std::shared_ptr<DialogBackend> backend)
+        : parent_(parent), backend_(std::move(backend))
+    {
+    }
+
+    QString DialogTitle;
+    QString Filter;
+    QString DefaultExt;
+    int Flags = 0;
+    // Kept between dialogs, so each file dialog opens at the path chosen last.
+    QString FileName;
+    engine::ColorValue Color = 0;
+
+    void ShowOpen() { showFile(false); }
+    void ShowSave() { showFile(true); }
+    void ShowColor()
+    {
+        const auto chosen = backend_->showColor(parent_, {DialogTitle, Color, Flags});
+        if (!chosen)
+            throw cancelled();
+        Color = *chosen;
+    }
+
+    DialogBackend& backend() { return *backend_; }
+
+private:
+    void showFile(bool save)
+    {
+        const auto chosen = backend_->showFile(parent_, {save, DialogTitle, Filter, DefaultExt, Flags, FileName});
+        if (!chosen)
+            throw cancelled();
+        FileName = *chosen;
+    }
+    static platform::RuntimeError cancelled()
+    {
+        return platform::RuntimeError(platform::kCancelled, QStringLiteral("キャンセルが選択されました。"));
+    }
+
+    QWidget* parent_;
+    std::shared_ptr<DialogBackend> backend_;
+};
+
+// Runs one Show call; false when the user cancelled (error 32755), any other error goes on.
+template <typename Show>
+bool confirmed(Show&& show)
+{
+    try {
+        show();
+        return true;
+    } catch (const platform::RuntimeError& e) {
+        if (e.number() != platform::kCancelled)
+            throw;
+        return false;
+    }
+}
+
+} // namespace shell

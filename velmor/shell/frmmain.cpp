@@ -1,0 +1,431 @@
+#include "velmor/shell/frmmain.h"
+
+#include "platform/fs.h"
+#include "platform/tempfolder.h"
+#include "platform/yield.h"
+#include "velmor/engine/renderfilter.h"
+#include "velmor/shell/icon.h"
+#include "velmor/shell/japanese.h"
+#include "velmor/shell/layout.h"
+#include "velmor/workflow/commands.h"
+#include "velmor_version.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QUrl>
+#include <algorithm>
+#include <utility>
+
+namespace {
+
+constexpr engine::ColorValue kSwatchColors[6] = {0x00808080, 0x0040C0C0, 0x004040C0, 0x00C04040, 0x0040C040, 0x00000000};
+const char* const kOptionCaptions[6] = {"ﾓﾉｸﾛ", "ｾﾋﾟｱ", "赤", "青", "緑", "ｶｽﾀﾑ"};
+
+struct Place {
+    float left, top, width, height;
+};
+// Places in twips, in the coordinates of the client area or, inside Frame1, of the frame.
+constexpr Place kSwatchPlaces[6] = {
+    {285, 270, 660, 525}, {1245, 270, 660, 525}, {2220, 270, 660, 525},
+    {3180, 270, 660, 525}, {4155, 270, 660, 525}, {5115, 270, 660, 525}};
+constexpr Place kOptionPlaces[6] = {
+    {240, 870, 735, 285}, {1211, 870, 735, 285}, {2182, 870, 735, 285},
+    {3153, 870, 735, 285}, {4125, 855, 735, 285}, {5085, 855, 735, 285}};
+
+// The stored custom colour is eight hexadecimal digits; anything else is not ours.
+bool isColorText(const QString& text)
+{
+    if (text.size() != 8)
+        return false;
+    for (const QChar c : text)
+        if (!QStringLiteral("0123456789ABCDEFabcdef").contains(c))
+            return false;
+    return true;
+}
+
+// A temporary file of ours that still exists; a failed delete leaves it for the next cleanup.
+void removeTempFile(const QString& path)
+{
+    if (!path.isEmpty() && platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
+        QFile::remove(path);
+}
+
+} // namespace
+
+frmMain::frmMain(shell::Services services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+              | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint)
+    , cdlFile(this, services.dialogs ? services.dialogs : shell::qtDialogBackend())
+    , services_(std::move(services))
+    , twips_(services_.twipsPerPixel)
+    , settings_(services_.settingsFile)
+{
+    setWindowTitle(QStringLiteral("べるもあ"));
+    setWindowIcon(QIcon(QPixmap::fromImage(shell::velmorIconImage())));
+    setFont(shell::japaneseUiFont());
+    setFixedSize(twips_.toPixels(8100), twips_.toPixels(5235));
+
+    auto place = [this](QWidget* w, const Place& p) { w->setGeometry(twips_.toPixels(p.left, p.top, p.width, p.height)); };
+
+    Label1 = new QLabel(QStringLiteral("ファイル(&F)："), this);
+    place(Label1, {120, 135, 930, 180});
+    txtFile = new QLineEdit(this);
+    txtFile->setReadOnly(true); // shows the opened path; nothing reads what is typed there
+    place(txtFile, {1155, 90, 5715, 285});
+    Label1->setBuddy(txtFile);
+    cmdBrws = new QPushButton(QStringLiteral("参照(&B)..."), this);
+    place(cmdBrws, {7005, 45, 1035, 360});
+
+    Frame1 = new QGroupBox(QStringLiteral("フィルタの選択(&L)"), this);
+    place(Frame1, {150, 600, 6195, 1275});
+    for (int i = 0; i < 6; ++i) {
+        picFilt[i] = new shell::PictureBox(Frame1);
+        picFilt[i]->setBorder(true);
+        picFilt[i]->setBackColor(kSwatchColors[i]);
+        picFilt[i]->setFocusPolicy(Qt::TabFocus);
+        place(picFilt[i], kSwatchPlaces[i]);
+        optFilt[i] = new QRadioButton(QString::fromUtf8(kOptionCaptions[i]), Frame1);
+        place(optFilt[i], kOptionPlaces[i]);
+        connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
+        connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
+    }
+    optFilt[0]->setChecked(true);
+
+    cmdPrev = new QPushButton(QStringLiteral("プレビュー(&P)"), this);
+    place(cmdPrev, {6645, 675, 1365, 390});
+    cmdMake = new QPushButton(QStringLiteral("作成(&M)..."), this);
+    place(cmdMake, {6645, 1095, 1365, 390});
+    Label2 = new QLabel(QStringLiteral("元画像"), this);
+    place(Label2, {150, 2025, 540, 180});
+    labPrev = new QLabel(QStringLiteral("プレビュー画像"), this);
+    place(labPrev, {4215, 2025, 1155, 180});
+    // A caption is never cut: where the Japanese font is larger than the design allowed for, a
+    // label keeps its left edge and vertical centre and grows to hold its text.
+    for (QLabel* label : {Label1, Label2, labPrev}) {
+        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        const QSize need = label->sizeHint();
+        QRect r = label->geometry();
+        if (need.height() > r.height())
+            r.adjust(0, -(need.height() - r.height()) / 2, 0, need.height() - r.height() - (need.height() - r.height()) / 2);
+        r.setWidth(std::max(r.width(), need.width()));
+        label->setGeometry(r);
+    }
+
+    picSrc = new shell::PictureBox(this);
+    picPrev = new shell::PictureBox(this);
+    for (shell::PictureBox* view : {picSrc, picPrev}) {
+        view->setAutoSize(true);
+        view->setBackColor(0x00FFFFFF);
+    }
+    place(picSrc, {150, 2280, 3720, 2820});
+    place(picPrev, {4215, 2280, 3720, 2820});
+    connect(picSrc, &shell::PictureBox::resized, this, &frmMain::picSrc_Resize);
+
+    cmdQuit = new QPushButton(QStringLiteral("終了(&Q)"), this);
+    place(cmdQuit, {6645, 1515, 1365, 390});
+
+    mxbPrv = new shell::MoxelBar(this);
+    place(mxbPrv, {4185, 2550, 3750, 450});
+    mxbPrv->raise(); // drawn over picPrev
+    mxbPrv->hide();
+
+    // qpxFile: the QPX control ("QPXControl.QPXCtrl") is placed here, on this window. While there
+    // is none, a QPX name gets a message instead (velmor/workflow/qpxfile.cpp).
+
+    connect(cmdBrws, &QPushButton::clicked, this, &frmMain::cmdBrws_Click);
+    connect(cmdPrev, &QPushButton::clicked, this, &frmMain::cmdPrev_Click);
+    connect(cmdMake, &QPushButton::clicked, this, &frmMain::cmdMake_Click);
+    connect(cmdQuit, &QPushButton::clicked, this, &frmMain::cmdQuit_Click);
+
+    const QList<QWidget*> tabOrder{txtFile, cmdBrws, picFilt[0], picFilt[1], picFilt[2], picFilt[3], picFilt[4],
+        optFilt[0], optFilt[1], optFilt[2], optFilt[3], optFilt[4], cmdPrev, cmdMake, cmdQuit, picFilt[5], optFilt[5]};
+    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
+        QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    txtFile->setFocus();
+
+    // Each control carries its designed name.
+    const std::pair<QWidget*, const char*> names[] = {{Label1, "Label1"}, {txtFile, "txtFile"}, {cmdBrws, "cmdBrws"},
+        {Frame1, "Frame1"}, {cmdPrev, "cmdPrev"}, {cmdMake, "cmdMake"}, {Label2, "Label2"}, {labPrev, "labPrev"},
+        {picSrc, "picSrc"}, {picPrev, "picPrev"}, {cmdQuit, "cmdQuit"}, {mxbPrv, "mxbPrv"}};
+    for (const auto& [widget, name] : names)
+        widget->setObjectName(QLatin1String(name));
+    for (int i = 0; i < 6; ++i) {
+        picFilt[i]->setObjectName(QStringLiteral("picFilt(%1)").arg(i));
+        optFilt[i]->setObjectName(QStringLiteral("optFilt(%1)").arg(i));
+    }
+    setObjectName(QStringLiteral("frmMain"));
+
+    enterState(CommandState::NoSource);
+    // Key preview: keys reach Form_KeyDown before the focused control.
+    qApp->installEventFilter(this);
+}
+
+frmMain::~frmMain()
+{
+    qApp->removeEventFilter(this);
+    Form_Unload();
+}
+
+bool frmMain::Form_Load()
+{
+    Loading = true;
+    frameExtra_ = frameGeometry().size() - size();
+    BaseFormWidth = twips_.toTwips(width() + frameExtra_.width());
+    BaseFormHeight = twips_.toTwips(height() + frameExtra_.height());
+    BaseSourceWidth = twips_.width(picSrc);
+    BaseSourceHeight = twips_.height(picSrc);
+    BasePreviewLeft = twips_.left(picPrev);
+    Loading = false;
+    PreviewFresh = false;
+    try {
+        InitTempFolder();
+        SaveUpdateInfo();
+        const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
+        CustomColor = isColorText(stored) ? engine::HexToColor(stored) : 0;
+        picFilt[5]->setBackColor(CustomColor);
+    } catch (const platform::RuntimeError& e) {
+        showMessage(e.text() + QStringLiteral("\n\nべるもあを終了します。"));
+        return false;
+    }
+    return true;
+}
+
+void frmMain::InitTempFolder()
+{
+    TempFolder = services_.tempFolder ? services_.tempFolder() : platform::privateTempFolder();
+    if (!TempFolder.endsWith(QLatin1Char('/')))
+        TempFolder += QLatin1Char('/');
+}
+
+void frmMain::SaveUpdateInfo()
+{
+    settings_.SaveSetting(QStringLiteral("UpdateInfo"), QStringLiteral("CurrentVersion"),
+        shell::versionText(VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION));
+    settings_.SaveSetting(QStringLiteral("UpdateInfo"), QStringLiteral("ApplicationPath"),
+        services_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programFolder);
+}
+
+QString frmMain::helpPath() const
+{
+    const QString folder = services_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programFolder;
+    return folder + QStringLiteral("/Velmor.chm");
+}
+
+void frmMain::enterState(CommandState state)
+{
+    commandState_ = state;
+    const bool idle = state != CommandState::Rendering;
+    const bool loaded = state == CommandState::SourceLoaded;
+    // Always in this order, disabling and enabling alike.
+    cmdBrws->setEnabled(idle);
+    Frame1->setEnabled(idle);
+    cmdPrev->setEnabled(loaded);
+    cmdMake->setEnabled(loaded);
+    cmdQuit->setEnabled(idle);
+}
+
+void frmMain::Form_KeyDown(int& KeyCode, Qt::KeyboardModifiers Shift)
+{
+    Q_UNUSED(Shift); // F1 opens the help whatever Shift, Ctrl or Alt are held
+    if (KeyCode != Qt::Key_F1)
+        return;
+    const QString path = helpPath();
+    if (services_.openHelp)
+        services_.openHelp(path);
+    else if (QFileInfo(path).isFile())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(path)); // a missing viewer is not our concern
+    KeyCode = 0;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        int KeyCode = key->key();
+        Form_KeyDown(KeyCode, key->modifiers());
+        if (KeyCode == 0)
+            return true;
+        // cmdQuit is the cancel button: Escape presses it while it is enabled.
+        if (KeyCode == Qt::Key_Escape && cmdQuit->isEnabled()) {
+            cmdQuit->click();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::cmdQuit_Click()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    if (rendering_) {
+        // The render stops at its next yield and deletes its output; the window closes after.
+        closeRequested_ = true;
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void frmMain::Form_Unload()
+{
+    if (unloaded_)
+        return;
+    unloaded_ = true;
+    // The output bitmap goes whether or not it is still fresh: nothing will ever read it again.
+    removeTempFile(OutputTempPath);
+    removeTempFile(SourceTempPath);
+}
+
+void frmMain::picSrc_Resize()
+{
+    if (Loading)
+        return;
+    const shell::LayoutTargets t = shell::layoutFor(*this, twips_.width(picSrc), twips_.height(picSrc));
+    setOuterSize(t.formWidth, t.formHeight);
+    picPrev->move(twips_.toPixels(t.previewLeft), picPrev->y());
+    labPrev->move(picPrev->x(), labPrev->y());
+    picPrev->setSizePixels(picSrc->size());
+    mxbPrv->setLeftTwips(twips_.left(picPrev), twips_.perPixel());
+    mxbPrv->setWidthTwips(twips_.width(picPrev), twips_.perPixel());
+}
+
+void frmMain::setOuterSize(float widthTwips, float heightTwips)
+{
+    setFixedSize(twips_.toPixels(widthTwips) - frameExtra_.width(), twips_.toPixels(heightTwips) - frameExtra_.height());
+}
+
+void frmMain::optFilt_Click(int Index)
+{
+    Q_UNUSED(Index); // the render reads the selection when it runs
+    PreviewFresh = false;
+}
+
+void frmMain::picFilt_DblClick(int Index)
+{
+    if (Index < 5)
+        return;
+    cdlFile.Color = CustomColor;
+    cdlFile.DialogTitle = QStringLiteral("カスタムフィルタ基本色の選択");
+    cdlFile.Flags = shell::cdlCCRGBInit | shell::cdlCCFullOpen;
+    if (!shell::confirmed([this] { cdlFile.ShowColor(); }))
+        return;
+    CustomColor = cdlFile.Color;
+    picFilt[5]->setBackColor(CustomColor);
+    PreviewFresh = false;
+    try {
+        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));
+    } catch (const platform::RuntimeError& e) {
+        showMessage(e.text() + QStringLiteral("\nこの色は今回だけ使われます。"));
+    }
+}
+
+void frmMain::RenderFilter()
+{
+    enterState(CommandState::Rendering);
+    const int W = picSrc->width();
+    const int H = picSrc->height();
+    int selected = 0;
+    for (int i = 0; i < 6; ++i)
+        if (optFilt[i]->isChecked()) {
+            selected = i;
+            break;
+        }
+    const engine::ColorValue FilterColor = picFilt[selected]->backColor();
+
+    mxbPrv->setMax(H);
+    mxbPrv->setMin(0);
+    mxbPrv->setValue(0);
+    mxbPrv->setBarColor(FilterColor);
+    mxbPrv->setVisible(true);
+
+    platform::TimeSlicedYield yield(services_.yieldSlice);
+    const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
+    engine::RenderedFiles files;
+    rendering_ = true;
+    try {
+        files = engine::renderFilter(SourcePixels, W, H, FilterColor, TempFolder, hooks);
+    } catch (const engine::RenderCancelled&) {
+        rendering_ = false;
+        mxbPrv->setVisible(false);
+        // The window was closed during the render: it goes once the command has unwound.
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        throw;
+    } catch (...) {
+        rendering_ = false;
+        mxbPrv->setVisible(false);
+        enterState(CommandState::SourceLoaded);
+        throw;
+    }
+    rendering_ = false;
+    SourceTempPath = files.scratchPath;
+    // The preview view holds its picture in memory; the earlier output file has no reader left.
+    const QString previous = std::exchange(OutputTempPath, files.outputPath);
+    if (previous != OutputTempPath)
+        removeTempFile(previous);
+    mxbPrv->setVisible(false);
+    enterState(CommandState::SourceLoaded);
+}
+
+void frmMain::runCommand(void (*command)(workflow::Window&))
+{
+    try {
+        command(*this);
+    } catch (const engine::RenderCancelled&) {
+        // The window is closing; nothing more is done on it.
+    } catch (const platform::RuntimeError& e) {
+        showMessage(e.text());
+    } catch (const std::exception& e) {
+        showMessage(QStringLiteral("処理を続けられませんでした。\n\n%1").arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+void frmMain::cmdBrws_Click() { runCommand(&workflow::cmdBrws_Click); }
+void frmMain::cmdPrev_Click() { runCommand(&workflow::cmdPrev_Click); }
+void frmMain::cmdMake_Click() { runCommand(&workflow::cmdMake_Click); }
+
+void frmMain::setFileText(const QString& path)
+{
+    txtFile->setText(path);
+}
+
+void frmMain::setSourcePicture(const QImage& picture)
+{
+    picSrc->setPicture(picture);
+}
+
+QSize frmMain::sourceSize() const
+{
+    return picSrc->size();
+}
+
+void frmMain::setPreviewPicture(const QImage& picture)
+{
+    picPrev->setPicture(picture);
+}
+
+void frmMain::enablePreviewAndCreate()
+{
+    enterState(CommandState::SourceLoaded);
+}
+
+void frmMain::showMessage(const QString& text)
+{
+    if (services_.showMessage)
+        services_.showMessage(this, text);
+    else
+        shell::showMessageBox(this, text);
+}

@@ -1,0 +1,109 @@
+#pragma once
+// frmMain, the program's one window: its controls as designed, the state its operations share,
+// start-up and shutdown, the help key, the filter choice, and the window's side of a render.
+// Browse, Preview and Create live in the workflow; their handlers here only call into it.
+
+#include "platform/component/control.h"
+#include "velmor/shell/commondialog.h"
+#include "velmor/shell/formstate.h"
+#include "velmor/shell/moxelbar.h"
+#include "velmor/shell/picturebox.h"
+#include "velmor/shell/services.h"
+#include "velmor/shell/settings.h"
+#include "velmor/shell/twips.h"
+#include "velmor/workflow/window.h"
+
+#include <QWidget>
+#include <array>
+#include <memory>
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+// The three states of the window, which alone decide what the five commands allow.
+enum class CommandState { NoSource, SourceLoaded, Rendering };
+
+class frmMain : public QWidget, public shell::FormState, private workflow::Window {
+    Q_OBJECT
+public:
+    explicit frmMain(shell::Services services = {}, QWidget* parent = nullptr);
+    ~frmMain() override;
+
+    // The start-up sequence. False when the settings store or the temporary folder cannot be
+    // used: the user has been told why, and the program should end.
+    bool Form_Load();
+
+    CommandState commandState() const { return commandState_; }
+    // Sets the five commands as the state allows them, always in the same order.
+    void enterState(CommandState state);
+    const shell::Twips& twips() const { return twips_; }
+    // The help file opened by F1: the program's folder followed by "/Velmor.chm".
+    QString helpPath() const;
+
+    // Controls, in tab order.
+    QLabel* Label1;
+    QLineEdit* txtFile;
+    QPushButton* cmdBrws;
+    QGroupBox* Frame1;
+    std::array<shell::PictureBox*, 6> picFilt{};
+    std::array<QRadioButton*, 6> optFilt{};
+    QPushButton* cmdPrev;
+    QPushButton* cmdMake;
+    QLabel* Label2;
+    QLabel* labPrev;
+    shell::PictureBox* picSrc;
+    shell::PictureBox* picPrev;
+    QPushButton* cmdQuit;
+    shell::MoxelBar* mxbPrv;
+    // The QPX control; null until the window places one.
+    std::unique_ptr<platform::component::Control> qpxFile;
+    shell::CommonDialog cdlFile;
+
+    // Event handlers.
+    void Form_KeyDown(int& KeyCode, Qt::KeyboardModifiers Shift);
+    void Form_Unload();
+    void picSrc_Resize();
+    void cmdBrws_Click();
+    void cmdPrev_Click();
+    void cmdMake_Click();
+    void cmdQuit_Click();
+    void optFilt_Click(int Index);
+    void picFilt_DblClick(int Index);
+
+    // The window's side of a render: commands disabled, the progress bar counting rows, events
+    // handled at time-sliced yields, the commands enabled again.
+    void RenderFilter() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void InitTempFolder();
+    void SaveUpdateInfo();
+    void setOuterSize(float widthTwips, float heightTwips);
+    void runCommand(void (*command)(workflow::Window&));
+
+    // workflow::Window
+    shell::FormState& form() override { return *this; }
+    shell::CommonDialog& fileDialog() override { return cdlFile; }
+    platform::component::Control* qpxControl() override { return qpxFile.get(); }
+    void setFileText(const QString& path) override;
+    void setSourcePicture(const QImage& picture) override;
+    QSize sourceSize() const override;
+    void setPreviewPicture(const QImage& picture) override;
+    void enablePreviewAndCreate() override;
+    void showMessage(const QString& text) override;
+
+    shell::Services services_;
+    shell::Twips twips_;
+    shell::SettingsStore settings_;
+    CommandState commandState_ = CommandState::NoSource;
+    QSize frameExtra_;         // the platform's frame around the client area, in pixels
+    bool rendering_ = false;
+    bool closeRequested_ = false;
+    bool unloaded_ = false;
+};

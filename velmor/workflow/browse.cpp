@@ -1,0 +1,94 @@
+// Browse: the only way a picture enters the program. The new picture is loaded, written out as a
+// temporary bitmap and read into the source grid before anything on the window changes, so that a
+// failure anywhere leaves the previous source whole: its view, its grid and its path still agree.
+
+#include "velmor/workflow/commands.h"
+
+#include "platform/errors.h"
+#include "platform/picture.h"
+#include "platform/tempnames.h"
+#include "velmor/engine/sourcepixels.h"
+#include "velmor/workflow/qpxfile.h"
+
+#include <QFile>
+
+namespace workflow {
+namespace {
+
+struct OpenedSource {
+    QImage picture;
+    QString tempPath;
+    engine::SourcePixels pixels;
+};
+
+// Loads the picture, writes it as the temporary source bitmap and reads that into a grid, which
+// deletes the file again.
+OpenedSource openSource(Window& window, const QString& path)
+{
+    OpenedSource source;
+    try {
+        source.picture = isQpxPath(path) ? OpenQPX(window.qpxControl(), path) : platform::loadPicture(path);
+    } catch (const platform::RuntimeError& e) {
+        throw platform::RuntimeError(e.number(), QStringLiteral("画像を開けませんでした。\n\n%1").arg(e.text()));
+    }
+    if (source.picture.isNull())
+        throw platform::RuntimeError(platform::kInvalidPicture,
+            QStringLiteral("画像を開けませんでした。\n\n%1: QPX ファイルから画像を取り出せませんでした").arg(path));
+
+    // The view takes the picture's size, so its size is the grid's W and H.
+    const int width = source.picture.width();
+    const int height = source.picture.height();
+    try {
+        platform::TempFile temp(window.form().TempFolder, QStringLiteral("Velmor"));
+        source.tempPath = temp.path();
+        try {
+            platform::writeBmp24(source.picture, temp.fd(), temp.path());
+            temp.close();
+        } catch (...) {
+            temp.remove();
+            throw;
+        }
+        try {
+            source.pixels = engine::LoadSourcePixels(source.tempPath, width, height);
+        } catch (...) {
+            QFile::remove(source.tempPath);
+            throw;
+        }
+    } catch (const platform::RuntimeError& e) {
+        throw platform::RuntimeError(e.number(),
+            QStringLiteral("画像を一時ファイルに書き出せなかったため、開けませんでした。\n\n%1").arg(e.text()));
+    }
+    return source;
+}
+
+} // namespace
+
+void cmdBrws_Click(Window& window)
+{
+    shell::CommonDialog& dialog = window.fileDialog();
+    dialog.DialogTitle = QStringLiteral("元画像の読込");
+    dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*");
+    dialog.Flags = shell::cdlOFNHideReadOnly | shell::cdlOFNFileMustExist | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
+    if (!shell::confirmed([&] { dialog.ShowOpen(); }))
+        return;
+    const QString path = dialog.FileName;
+
+    OpenedSource source;
+    try {
+        source = openSource(window, path);
+    } catch (const platform::RuntimeError& e) {
+        window.showMessage(e.text());
+        return;
+    }
+
+    shell::FormState& form = window.form();
+    window.setFileText(path);
+    window.setSourcePicture(source.picture);
+    form.SourceTempPath = source.tempPath;
+    window.setPreviewPicture(QImage());
+    window.enablePreviewAndCreate();
+    form.PreviewFresh = false;
+    form.SourcePixels = std::move(source.pixels);
+}
+
+} // namespace workflow

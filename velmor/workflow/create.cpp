@@ -1,0 +1,62 @@
+// Create: writes the filtered picture where the user chose, as a QPX file when the name ends in
+// ".QPX" and otherwise as a copy of the output bitmap, whatever the extension. The output of a
+// fresh preview is used as it is; otherwise the filter is rendered first.
+
+#include "velmor/workflow/commands.h"
+
+#include "platform/errors.h"
+#include "velmor/workflow/copyfile.h"
+#include "velmor/workflow/outputpicture.h"
+#include "velmor/workflow/qpxfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace workflow {
+
+void cmdMake_Click(Window& window)
+{
+    shell::CommonDialog& dialog = window.fileDialog();
+    dialog.DialogTitle = QStringLiteral("作成画像の保存");
+    dialog.DefaultExt = QStringLiteral("bmp");
+    dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*");
+    dialog.Flags = shell::cdlOFNOverwritePrompt | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
+    if (!shell::confirmed([&] { dialog.ShowSave(); }))
+        return;
+    const QString destination = dialog.FileName;
+
+    shell::FormState& form = window.form();
+    if (!form.PreviewFresh) {
+        try {
+            window.RenderFilter();
+        } catch (const platform::RuntimeError& e) {
+            window.showMessage(QStringLiteral("画像を作成できませんでした。\n\n%1").arg(e.text()));
+            return;
+        }
+    }
+
+    // A destination that is the output bitmap itself must not be deleted after the copy.
+    const QString canonical = QFileInfo(destination).canonicalFilePath();
+    const bool isOutputItself = !canonical.isEmpty() && canonical == QFileInfo(form.OutputTempPath).canonicalFilePath();
+    const bool qpx = isQpxPath(destination);
+    try {
+        if (qpx)
+            SaveQPX(window.qpxControl(), loadOutputPicture(form.OutputTempPath), destination);
+        else if (!isOutputItself)
+            copyFileReplacing(form.OutputTempPath, destination);
+    } catch (const platform::RuntimeError& e) {
+        // The output stays, still matching the source and filter, so the next Create retries
+        // without rendering.
+        form.PreviewFresh = true;
+        const QString kept = qpx ? QString() : QStringLiteral("%1 は変更されていません。").arg(QFileInfo(destination).fileName());
+        window.showMessage(QStringLiteral("画像を作成できませんでした。%1\n\n%2").arg(kept, e.text()));
+        return;
+    }
+
+    if (!isOutputItself)
+        QFile::remove(form.OutputTempPath);
+    form.OutputTempPath.clear();
+    form.PreviewFresh = false;
+}
+
+} // namespace workflow

@@ -1,0 +1,46 @@
+#include "velmor/workflow/qpxfile.h"
+
+#include "platform/component/control.h"
+#include "platform/errors.h"
+#include "platform/fs.h"
+
+#include <QFile>
+
+namespace workflow {
+namespace {
+
+void requireControl(const platform::component::Control* qpxFile)
+{
+    if (!qpxFile)
+        throw platform::RuntimeError(platform::component::kCannotCreateObject,
+            QStringLiteral("QPX ファイルを扱う部品 (QPXControl.QPXCtrl) が使えないため、QPX ファイルは開くことも作ることもできません。\n"
+                           "ビットマップ、JPEG、GIF、PNG などの画像をお使いください。"));
+}
+
+} // namespace
+
+bool isQpxPath(const QString& path)
+{
+    return path.right(4).compare(QLatin1String(".QPX"), Qt::CaseInsensitive) == 0;
+}
+
+QImage OpenQPX(platform::component::Control* qpxFile, const QString& path)
+{
+    requireControl(qpxFile);
+    QVariantList args{path};
+    const QVariant result = qpxFile->invoke(kDispOpenQPX, args);
+    return result.value<QImage>();
+}
+
+void SaveQPX(platform::component::Control* qpxFile, const QImage& picture, const QString& path)
+{
+    requireControl(qpxFile);
+    QVariantList args{QVariant::fromValue(picture), path};
+    const QVariant result = qpxFile->invoke(kDispSaveQPX, args);
+    // The control answers False for a name it refuses; an archiver that failed quietly leaves no file.
+    if ((result.isValid() && result.toInt() == 0) || !platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
+        throw platform::RuntimeError(platform::kFileAccessError,
+            QStringLiteral("%1: QPX ファイルが作成されませんでした").arg(path));
+}
+
+} // namespace workflow

@@ -1,0 +1,45 @@
+#pragma once
+// What the Browse, Preview and Create commands need of the main window: its shared state, its
+// dialog, its views and commands, and its QPX control.
+
+#include "velmor/shell/commondialog.h"
+#include "velmor/shell/formstate.h"
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+namespace platform::component {
+class Control;
+}
+
+namespace workflow {
+
+class Window {
+public:
+    virtual ~Window() = default;
+
+    virtual shell::FormState& form() = 0;
+    virtual shell::CommonDialog& fileDialog() = 0;
+    // qpxFile; null while the window has no QPX control.
+    virtual platform::component::Control* qpxControl() = 0;
+
+    // txtFile shows the path of the opened picture.
+    virtual void setFileText(const QString& path) = 0;
+    // picSrc takes the picture and its size; the window lays itself out anew.
+    virtual void setSourcePicture(const QImage& picture) = 0;
+    // The size of picSrc in pixels: the W and H of the source grid.
+    virtual QSize sourceSize() const = 0;
+    // picPrev shows the picture; a null picture empties it.
+    virtual void setPreviewPicture(const QImage& picture) = 0;
+    // A source is loaded: Preview, then Create, become available.
+    virtual void enablePreviewAndCreate() = 0;
+    // Renders SourcePixels with the chosen filter into a new OutputTempPath. Throws
+    // platform::RuntimeError on failure and engine::RenderCancelled when the window is closing;
+    // either way the incomplete output is gone.
+    virtual void RenderFilter() = 0;
+    // A modal message box in Japanese.
+    virtual void showMessage(const QString& text) = 0;
+};
+
+} // namespace workflow
