@@ -1,7 +1,7 @@
 #include "window_fixture.h"
 
 #include "platform/tempfolder.h"
-#include "velmor/shell/settings.h"
+#include "velmor/shell/version.h"
 
 #include <QFile>
 
@@ -37,8 +37,8 @@ TEST_F(Startup, StoredCustomColourIsOnTheSwatchBeforeTheWindowIsShown)
         const char* stored;
         engine::ColorValue colour;
     };
-    // Only eight hexadecimal digits are a colour; anything else gives black and stays as stored.
-    const Case cases[] = {{"00C0C040", 0x00C0C040}, {"00c0c040", 0x00C0C040}, {"ff", 0}, {"", 0},
+    // One to eight hexadecimal digits are a colour; anything else gives black; all stay as stored.
+    const Case cases[] = {{"00C0C040", 0x00C0C040}, {"00c0c040", 0x00C0C040}, {"ff", 0xFF}, {"", 0},
         {"GGGGGGGG", 0}, {"000000FF0", 0}, {"00 0C040", 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.stored);

@@ -1,16 +1,17 @@
 // velmor-filter: the colour filters of the window for a folder of pictures, from the command line.
 
 #include "platform/errors.h"
+#include "platform/settings.h"
 #include "velmor/cli/filterjob.h"
 #include "velmor/cli/options.h"
 #include "velmor/cli/progress.h"
 #include "velmor/cli/qpxhost.h"
 #include "velmor/engine/filters.h"
+#include "velmor/workflow/qpxfile.h"
 
 #include <QApplication>
 #include <QFileInfo>
 #include <QSet>
-#include <QSettings>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -34,8 +35,17 @@ void printLine(const QString& text)
 // The custom colour the window stored, as the window reads it at start-up.
 engine::ColorValue storedCustomColour()
 {
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Velmor"), QStringLiteral("Velmor"));
-    return engine::HexToColor(settings.value(QStringLiteral("Setting/CustomFilter"), QStringLiteral("00000000")).toString());
+    const platform::SettingsStore settings;
+    return engine::HexToColor(settings.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000")));
+}
+
+// Qt's complaint about a missing runtime folder means nothing to a command that shows no window.
+void quietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (message.contains(QLatin1String("XDG_RUNTIME_DIR")))
+        return;
+    if (type != QtDebugMsg && type != QtInfoMsg)
+        printLine(message);
 }
 
 struct Job {
@@ -63,8 +73,8 @@ std::vector<Job> planJobs(const cli::Options& options)
 void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
 {
     std::unique_ptr<cli::Source> source =
-        cli::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
-    if (cli::isQpxPath(job.output))
+        workflow::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
+    if (workflow::isQpxPath(job.output))
         qpx->save(cli::filteredPicture(*source, colour), job.output);
     else
         cli::writeFilteredBitmap(*source, job.output, colour, gStop);
@@ -96,8 +106,9 @@ int main(int argc, char** argv)
 
     // The QPX control is a widget and needs a widget application; a command never shows it.
     const bool needsQpx = std::any_of(jobs.begin(), jobs.end(),
-        [](const Job& j) { return cli::isQpxPath(j.input) || cli::isQpxPath(j.output); });
+        [](const Job& j) { return workflow::isQpxPath(j.input) || workflow::isQpxPath(j.output); });
     std::unique_ptr<QCoreApplication> app;
+    qInstallMessageHandler(quietQtMessages);
     if (needsQpx) {
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");

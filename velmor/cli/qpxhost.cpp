@@ -1,17 +1,13 @@
 #include "velmor/cli/qpxhost.h"
 
 #include "platform/component/messagebox.h"
+#include "velmor/workflow/qpxfile.h"
 
 #include <QCoreApplication>
 #include <QThread>
 #include <exception>
 
 namespace cli {
-namespace {
-const QString kProgId = QStringLiteral("QPXControl.QPXCtrl");
-constexpr int kSaveQPX = 0x60030000;
-constexpr int kOpenQPX = 0x60030001;
-} // namespace
 
 QpxHost::QpxHost()
 {
@@ -24,53 +20,45 @@ QpxHost::~QpxHost()
     platform::component::setMessageBoxHandler({});
 }
 
-platform::component::Control& QpxHost::control()
+void QpxHost::onMainThread(const std::function<void(platform::component::Control*)>& call)
 {
-    if (!control_ && !creationError_) {
-        try {
-            control_ = platform::component::createControl(kProgId, &window_);
-        } catch (const platform::component::AutomationError& e) {
-            creationError_ = e; // every QPX file of the run gets the same reason
-        }
-    }
-    if (creationError_)
-        throw *creationError_;
-    return *control_;
-}
-
-QVariant QpxHost::invokeOnMainThread(int dispId, QVariantList args)
-{
-    QVariant result;
     std::exception_ptr failure;
-    auto call = [&] {
+    auto run = [&] {
         try {
-            result = control().invoke(dispId, args);
+            if (!control_ && !creationError_) {
+                try {
+                    control_ = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), &window_);
+                } catch (const platform::component::AutomationError& e) {
+                    creationError_ = e; // every QPX file of the run gets the same reason
+                }
+            }
+            if (creationError_)
+                throw *creationError_;
+            call(control_.get());
         } catch (...) {
             failure = std::current_exception();
         }
     };
     if (QThread::currentThread() == qApp->thread())
-        call();
+        run();
     else
-        QMetaObject::invokeMethod(qApp, call, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(qApp, run, Qt::BlockingQueuedConnection);
     if (failure)
         std::rethrow_exception(failure);
-    return result;
 }
 
 QImage QpxHost::open(const QString& path)
 {
-    return invokeOnMainThread(kOpenQPX, {path}).value<QImage>();
+    QImage picture;
+    onMainThread([&](platform::component::Control* qpxFile) { picture = workflow::OpenQPX(qpxFile, path); });
+    if (picture.isNull())
+        throw platform::RuntimeError(platform::kInvalidPicture, QStringLiteral("%1: 画像がありません").arg(path));
+    return picture;
 }
 
 void QpxHost::save(const QImage& picture, const QString& path)
 {
-    invokeOnMainThread(kSaveQPX, {QVariant::fromValue(picture), path});
-}
-
-bool isQpxPath(const QString& path)
-{
-    return path.right(4).compare(QLatin1String(".qpx"), Qt::CaseInsensitive) == 0;
+    onMainThread([&](platform::component::Control* qpxFile) { workflow::SaveQPX(qpxFile, picture, path); });
 }
 
 } // namespace cli

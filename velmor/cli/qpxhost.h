@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -24,15 +25,11 @@ public:
     void save(const QImage& picture, const QString& path);
 
 private:
-    QVariant invokeOnMainThread(int dispId, QVariantList args);
-    platform::component::Control& control();
+    void onMainThread(const std::function<void(platform::component::Control*)>& call);
 
     QWidget window_;
     std::unique_ptr<platform::component::Control> control_;
     std::optional<platform::component::AutomationError> creationError_;
 };
-
-// True for a path whose last four characters are ".qpx" in any case.
-bool isQpxPath(const QString& path);
 
 } // namespace cli

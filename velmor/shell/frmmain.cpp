@@ -1,5 +1,6 @@
 #include "velmor/shell/frmmain.h"
 
+#include "platform/component/control.h"
 #include "platform/fs.h"
 #include "platform/tempfolder.h"
 #include "platform/yield.h"
@@ -7,6 +8,7 @@
 #include "velmor/shell/icon.h"
 #include "velmor/shell/japanese.h"
 #include "velmor/shell/layout.h"
+#include "velmor/shell/version.h"
 #include "velmor/workflow/commands.h"
 #include "velmor_version.h"
 
@@ -40,17 +42,6 @@ constexpr Place kSwatchPlaces[6] = {
 constexpr Place kOptionPlaces[6] = {
     {240, 870, 735, 285}, {1211, 870, 735, 285}, {2182, 870, 735, 285},
     {3153, 870, 735, 285}, {4125, 855, 735, 285}, {5085, 855, 735, 285}};
-
-// The stored custom colour is eight hexadecimal digits; anything else is not ours.
-bool isColorText(const QString& text)
-{
-    if (text.size() != 8)
-        return false;
-    for (const QChar c : text)
-        if (!QStringLiteral("0123456789ABCDEFabcdef").contains(c))
-            return false;
-    return true;
-}
 
 // A temporary file of ours that still exists; a failed delete leaves it for the next cleanup.
 void removeTempFile(const QString& path)
@@ -138,8 +129,14 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     mxbPrv->raise(); // drawn over picPrev
     mxbPrv->hide();
 
-    // qpxFile: the QPX control ("QPXControl.QPXCtrl") is placed here, on this window. While there
-    // is none, a QPX name gets a message instead (velmor/workflow/qpxfile.cpp).
+    // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
+    // module gone) the window still works for every other kind of picture, and a QPX name gets a
+    // message instead (velmor/workflow/qpxfile.cpp).
+    try {
+        qpxFile = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), this);
+    } catch (const platform::component::AutomationError& e) {
+        qWarning("%s", qUtf8Printable(e.text()));
+    }
 
     connect(cmdBrws, &QPushButton::clicked, this, &frmMain::cmdBrws_Click);
     connect(cmdPrev, &QPushButton::clicked, this, &frmMain::cmdPrev_Click);
@@ -190,7 +187,7 @@ bool frmMain::Form_Load()
         InitTempFolder();
         SaveUpdateInfo();
         const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
-        CustomColor = isColorText(stored) ? engine::HexToColor(stored) : 0;
+        CustomColor = engine::HexToColor(stored); // text that is no colour gives black
         picFilt[5]->setBackColor(CustomColor);
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\n\nべるもあを終了します。"));

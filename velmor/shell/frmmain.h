@@ -9,7 +9,7 @@
 #include "velmor/shell/moxelbar.h"
 #include "velmor/shell/picturebox.h"
 #include "velmor/shell/services.h"
-#include "velmor/shell/settings.h"
+#include "platform/settings.h"
 #include "velmor/shell/twips.h"
 #include "velmor/workflow/window.h"
 
@@ -100,7 +100,7 @@ private:
 
     shell::Services services_;
     shell::Twips twips_;
-    shell::SettingsStore settings_;
+    platform::SettingsStore settings_;
     CommandState commandState_ = CommandState::NoSource;
     QSize frameExtra_;         // the platform's frame around the client area, in pixels
     bool rendering_ = false;

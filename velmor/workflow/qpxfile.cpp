@@ -14,7 +14,7 @@ void requireControl(const platform::component::Control* qpxFile)
     if (!qpxFile)
         throw platform::RuntimeError(platform::component::kCannotCreateObject,
             QStringLiteral("QPX ファイルを扱う部品 (QPXControl.QPXCtrl) が使えないため、QPX ファイルは開くことも作ることもできません。\n"
-                           "ビットマップ、JPEG、GIF、PNG などの画像をお使いください。"));
+                           "コントロールを登録するには regsvr libqpxctrl.so を実行してください。"));
 }
 
 } // namespace

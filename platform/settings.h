@@ -6,7 +6,7 @@
 
 class QSettings;
 
-namespace shell {
+namespace platform {
 
 class SettingsStore {
 public:
@@ -24,7 +24,4 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
-// "major.minor.revision" with the minor in at least 2 digits and the revision in at least 4.
-QString versionText(int major, int minor, int revision);
-
-} // namespace shell
+} // namespace platform

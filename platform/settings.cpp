@@ -1,10 +1,10 @@
-#include "velmor/shell/settings.h"
+#include "platform/settings.h"
 
 #include "platform/errors.h"
 
 #include <QSettings>
 
-namespace shell {
+namespace platform {
 
 SettingsStore::SettingsStore(const QString& file)
     : settings_(file.isEmpty()
@@ -25,7 +25,7 @@ void SettingsStore::SaveSetting(const QString& section, const QString& key, cons
     settings_->setValue(section + QLatin1Char('/') + key, value);
     settings_->sync();
     if (settings_->status() != QSettings::NoError)
-        throw platform::RuntimeError(platform::kPermissionDenied,
+        throw RuntimeError(kPermissionDenied,
             QStringLiteral("設定を保存できません。\n%1 に書き込めるか確かめてください。").arg(location()));
 }
 
@@ -34,9 +34,4 @@ QString SettingsStore::location() const
     return settings_->fileName();
 }
 
-QString versionText(int major, int minor, int revision)
-{
-    return QStringLiteral("%1.%2.%3").arg(major).arg(minor, 2, 10, QLatin1Char('0')).arg(revision, 4, 10, QLatin1Char('0'));
-}
-
-} // namespace shell
+} // namespace platform

@@ -1,0 +1,94 @@
+// The whole road with the real QPX control, registered in the test's own configuration folder and
+// created by the window from its programmatic identifier.
+
+#include "tests/workflow/road.h"
+
+#include <QLineEdit>
+#include <QProcess>
+
+namespace {
+
+struct QpxRoad : RoadFixture {
+    QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    QByteArray oldTmp = qgetenv("TMPDIR");
+    QString controlTemp = dir.path() + QStringLiteral("/control-tmp");
+
+    void SetUp() override
+    {
+        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
+        QDir().mkpath(controlTemp);
+        qputenv("TMPDIR", controlTemp.toLocal8Bit());
+        QProcess reg;
+        reg.start(QStringLiteral(VELMOR_BIN_DIR "/regsvr"), {QStringLiteral(VELMOR_BIN_DIR "/libqpxctrl.so")});
+        ASSERT_TRUE(reg.waitForFinished(30000));
+        ASSERT_EQ(reg.exitCode(), 0) << reg.readAll().toStdString();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+        qputenv("TMPDIR", oldTmp);
+        RoadFixture::TearDown();
+    }
+    QStringList controlFiles() const
+    {
+        QStringList found;
+        for (const QString& sub : QDir(controlTemp).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden))
+            found << QDir(controlTemp + QLatin1Char('/') + sub).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        return found;
+    }
+};
+
+TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
+{
+    frmMain& w = open();
+    ASSERT_NE(w.qpxFile, nullptr) << "the window did not create its QPX control";
+    const QString photo = write(QStringLiteral("jpg"));
+    browse(photo);
+    w.optFilt[1]->click(); // sepia
+    w.cmdPrev->click();
+    const QByteArray previewed = bytesOf(w.OutputTempPath);
+    EXPECT_EQ(previewed, expectedOutput(photo, 0x0040C0C0));
+
+    const QString archive = pictures + QStringLiteral("sea.QPX");
+    create(archive);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    ASSERT_TRUE(QFile::exists(archive));
+    QProcess lhasa;
+    lhasa.start(QStringLiteral("lhasa"), {QStringLiteral("t"), archive});
+    lhasa.waitForFinished(30000);
+    EXPECT_EQ(lhasa.exitCode(), 0) << lhasa.readAll().toStdString();
+
+    // Opened again, the archive's picture is the previewed output; monochrome over it is exact.
+    browse(archive);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w.txtFile->text(), archive);
+    w.optFilt[0]->click();
+    w.cmdPrev->click();
+    const QString previewPath = pictures + QStringLiteral("previewed.bmp");
+    QFile f(previewPath);
+    f.open(QIODevice::WriteOnly);
+    f.write(previewed);
+    f.close();
+    EXPECT_EQ(bytesOf(w.OutputTempPath), expectedOutput(previewPath, 0x00808080));
+
+    w.cmdQuit->click();
+    EXPECT_TRUE(tempFiles().isEmpty());
+    EXPECT_TRUE(controlFiles().isEmpty()) << controlFiles().join(QLatin1Char(' ')).toStdString();
+}
+
+TEST_F(QpxRoad, ARenamedArchiveIsRefusedWithAMessageAndTheSourceStays)
+{
+    frmMain& w = open();
+    const QString photo = write(QStringLiteral("png"));
+    browse(photo);
+    create(pictures + QStringLiteral("sea.qpx"));
+    ASSERT_TRUE(QFile::rename(pictures + QStringLiteral("sea.qpx"), pictures + QStringLiteral("lake.qpx")));
+    browse(pictures + QStringLiteral("lake.qpx"));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("lake"))) << messages[0].toStdString();
+    EXPECT_EQ(w.txtFile->text(), photo);
+    EXPECT_TRUE(w.cmdPrev->isEnabled());
+}
+
+} // namespace
