@@ -1,5 +1,5 @@
 #include "platform/picture.h"
-#include "tests/support/gif.h"
+#include "tests/support/pictures.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/engine/sourcepixels.h"
 
@@ -58,16 +58,7 @@ struct VelmorFilterTest : ::testing::Test {
                 img.setPixel(x, y, qRgba((x * 37) & 255, (y * 53) & 255, (x * y) & 255, alpha ? (x * 40) & 255 : 255));
         return img;
     }
-    static QByteArray encoded(const QImage& img, const char* format)
-    {
-        if (qstrcmp(format, "GIF") == 0)
-            return testsupport::makeGif(img);
-        QByteArray bytes;
-        QBuffer buf(&bytes);
-        buf.open(QIODevice::WriteOnly);
-        img.save(&buf, format);
-        return bytes;
-    }
+    static QByteArray encoded(const QImage& img, const char* format) { return testsupport::encoded(img, format); }
     // What the window writes for the same file: source bitmap, grid, render.
     QByteArray windowResult(const QString& input, engine::ColorValue colour) const
     {

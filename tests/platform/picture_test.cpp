@@ -1,6 +1,6 @@
 #include "platform/errors.h"
 #include "platform/picture.h"
-#include "tests/support/gif.h"
+#include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -27,16 +27,7 @@ struct PictureTest : ::testing::Test {
         f.open(QIODevice::ReadOnly);
         return f.readAll();
     }
-    static QByteArray encoded(const QImage& img, const char* format)
-    {
-        if (qstrcmp(format, "GIF") == 0)
-            return testsupport::makeGif(img);
-        QByteArray bytes;
-        QBuffer buf(&bytes);
-        buf.open(QIODevice::WriteOnly);
-        img.save(&buf, format);
-        return bytes;
-    }
+    static QByteArray encoded(const QImage& img, const char* format) { return testsupport::encoded(img, format); }
     int errorNumberOf(const QString& p) const
     {
         try {

@@ -6,7 +6,7 @@
 
 #include "platform/bmp24.h"
 #include "platform/picture.h"
-#include "tests/support/gif.h"
+#include "tests/support/pictures.h"
 #include "velmor/engine/render.h"
 
 #include <QCoreApplication>

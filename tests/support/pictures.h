@@ -1,7 +1,9 @@
 #pragma once
-// Qt reads GIF but cannot write it; tests make their own with this tiny writer. Every code is a
-// literal of 8 bits (a clear code keeps the table from growing), so no compression is needed.
+// Pictures encoded in memory for tests. Qt reads GIF but cannot write it; tests make their own with
+// a tiny writer: every code is a literal of 8 bits (a clear code keeps the table from growing), so
+// no compression is needed.
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QImage>
 
@@ -44,6 +46,18 @@ inline QByteArray makeGif(const QImage& picture)
     }
     out.append('\0').append(';');
     return out;
+}
+
+// The picture in a format Qt names ("BMP", "JPEG", "PNG", ...) or "GIF".
+inline QByteArray encoded(const QImage& picture, const char* format)
+{
+    if (qstrcmp(format, "GIF") == 0)
+        return makeGif(picture);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, format);
+    return bytes;
 }
 
 } // namespace testsupport
