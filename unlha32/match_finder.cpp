@@ -35,9 +35,11 @@ public:
         const std::uint8_t* here = data_ + pos;
         int best = kMinMatch - 1;
         std::int32_t cand = head_[hash(pos)];
+        // Every position in a chain is older than the one before it, so the walk ends at the
+        // first candidate beyond the window (or at -1, the end of the chain).
         for (int chain = effort.maxChain; cand >= 0 && chain > 0; --chain) {
             const std::size_t dist = pos - static_cast<std::size_t>(cand);
-            if (dist > window_ || dist == 0)
+            if (dist > window_)
                 break;
             const std::uint8_t* there = data_ + cand;
             // Cheap rejection: the byte that would make this match longer must agree.
@@ -50,10 +52,7 @@ public:
                         break;
                 }
             }
-            const std::int32_t next = prev_[static_cast<std::size_t>(cand) & mask_];
-            if (next >= cand)
-                break;
-            cand = next;
+            cand = prev_[static_cast<std::size_t>(cand) & mask_];
         }
         return best >= kMinMatch ? best : 0;
     }
