@@ -100,7 +100,8 @@ int extractAll(const Command& cmd, Report& report)
     MemberVisitor visitor;
     visitor.open = [&](const IndexedMember& m) -> Consumer {
         const std::string name = bareName(m.name);
-        if (name.empty() || name == "." || name == "..") {
+        // A NUL inside a stored name would cut the path short; such names are refused too.
+        if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) {
             report.line("この名前では展開できません: \"" + shownName(m) + "\"");
             noteFailure(result, UNLHA_ERR_DAMAGED);
             return {};
