@@ -35,7 +35,7 @@ for name in "${inputs[@]}"; do
     -n jlha "cd '$work' && jlha aq '$work/j.lzh' '$name.bmp'" >/dev/null
   read -r tu tj < <(median "$work/add.json")
   "$bin/unlha" a "$work/u.lzh" "$in" >/dev/null
-  hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/ext.json" \
+  hyperfine --style none --warmup 1 --runs "$((runs * 2))" --export-json "$work/ext.json" \
     --prepare "rm -rf '$work/xu' '$work/xb' && mkdir '$work/xu' '$work/xb'" \
     -n unlha "'$bin/unlha' e '$work/u.lzh' '$work/xu/'" \
     -n bsdtar "bsdtar -xf '$work/u.lzh' -C '$work/xb'" >/dev/null

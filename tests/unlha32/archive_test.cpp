@@ -358,3 +358,32 @@ TEST(Archiver, PipesAndLinksAreNotReadAsFiles)
 
 } // namespace
 } // namespace unlha
+
+namespace unlha {
+namespace {
+
+TEST(UnlhaCommand, ArgumentsBecomeOneLineAndTheCodeIsTheExitStatus)
+{
+    ScratchDir dir;
+    std::filesystem::create_directory(dir / "with space");
+    writeFile(dir / "with space/f.txt", "text");
+    const std::string unlha = std::string(VELMOR_BIN_DIR) + "/unlha";
+    const std::string arc = "'" + (dir / "with space/x.lzh") + "'";
+    struct Case {
+        std::string args;
+        int status;
+    };
+    const std::vector<Case> cases{
+        {"a " + arc + " '" + (dir / "with space/f.txt") + "' -a1 -n0", UNLHA_OK},
+        {"t " + arc, UNLHA_OK},
+        {"e " + arc + " '" + (dir / "with space") + "/'", UNLHA_OK},
+        {"e '" + (dir / "missing.lzh") + "'", UNLHA_ERR_NO_ARCHIVE},
+        {"", UNLHA_ERR_USAGE},
+        {"t 'quote\"inside'", UNLHA_ERR_USAGE},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(test::runShell(unlha + " " + c.args), c.status) << c.args;
+}
+
+} // namespace
+} // namespace unlha
