@@ -128,13 +128,20 @@ TEST(Archiver, ListAndTestNameEveryMember)
     const std::string arc = dir / "l.lzh";
     writeFile(dir / "写真 1.bmp", test::textBytes(3000));
     writeFile(dir / "empty", Bytes{});
-    ASSERT_EQ(callUnlha("a " + arc + " " + quoted(dir / "写真 1.bmp") + " " + (dir / "empty")).code, UNLHA_OK);
+    writeFile(dir / "noise", test::randomBytes(5000, 6));
+    ASSERT_EQ(callUnlha("a " + arc + " " + quoted(dir / "写真 1.bmp") + " " + (dir / "empty") + " " + (dir / "noise")).code,
+              UNLHA_OK);
     auto r = callUnlha("l " + arc);
     ASSERT_EQ(r.code, UNLHA_OK);
-    EXPECT_NE(r.output.find("写真 1.bmp"), std::string::npos);
-    EXPECT_NE(r.output.find("-lh5-"), std::string::npos);
-    EXPECT_NE(r.output.find("-lh0-"), std::string::npos);
-    EXPECT_NE(r.output.find("3000"), std::string::npos);
+    // One line per member: sizes, method (random bytes are stored), name.
+    auto lineOf = [&](const std::string& name) {
+        const auto at = r.output.find(name);
+        return at == std::string::npos ? std::string() : r.output.substr(r.output.rfind('\n', at) + 1, at - r.output.rfind('\n', at));
+    };
+    EXPECT_NE(lineOf("写真 1.bmp").find("3000"), std::string::npos) << r.output;
+    EXPECT_NE(lineOf("写真 1.bmp").find("-lh5-"), std::string::npos) << r.output;
+    EXPECT_NE(lineOf("noise").find("-lh0-"), std::string::npos) << r.output;
+    EXPECT_NE(lineOf("empty").find("-lh0-"), std::string::npos) << r.output;
     r = callUnlha("t " + arc);
     EXPECT_EQ(r.code, UNLHA_OK) << r.output;
 }
