@@ -265,6 +265,7 @@ TEST(Archiver, HostileArchivesWriteNothingOutsideTheFolderAndNoPartialFile)
         {"a name with folders", archiveOf({member("../../up.txt", data), member("/etc/abs.txt", data), member("a/b/deep.txt", data)}),
          UNLHA_OK, {"abs.txt", "deep.txt", "up.txt"}},
         {"backslash folders at level 0", l0, UNLHA_OK, {"l0.txt"}},
+        {"a terminal escape in a name", archiveOf({member("e\x1b[2J", data)}), UNLHA_OK, {"e\x1b[2J"}},
         {"dot names, an empty name, a NUL", archiveOf({member("..", data), member("x/.", data), member("", data),
                                                        member(std::string("a\0b", 3), data), member("fine", data)}),
          UNLHA_ERR_DAMAGED, {"fine"}, false},
@@ -292,6 +293,7 @@ TEST(Archiver, HostileArchivesWriteNothingOutsideTheFolderAndNoPartialFile)
             EXPECT_EQ(r.code, c.code) << c.what << "\n" << r.output;
         }
         EXPECT_FALSE(r.output.empty()) << c.what;
+        EXPECT_EQ(r.output.find('\x1b'), std::string::npos) << "control bytes reach the report: " << c.what;
         EXPECT_EQ(test::listFolder(out), c.files) << c.what << "\n" << r.output;
         EXPECT_EQ(test::listFolder(dir.path()), (std::vector<std::string>{"a.lzh", "out"})) << c.what;
         if (c.code != UNLHA_OK && c.dataBroken) {
