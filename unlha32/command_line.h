@@ -13,6 +13,8 @@ struct Command {
     std::string archive;             // used exactly as given
     std::vector<std::string> files;  // a: the files to add
     std::string folder;              // e: where to extract, ends with '/'; empty for the current folder
+    // The picture control sends both switches; here every file is added whatever its attributes
+    // and no progress is ever shown, so they are taken and change nothing.
     bool allAttributes = false;      // -a1
     bool noProgress = false;         // -n0
 };

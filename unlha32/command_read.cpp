@@ -45,7 +45,7 @@ int openArchive(const std::string& path, std::unique_ptr<FileBytes>& file, Archi
 
 std::string shownName(const IndexedMember& m)
 {
-    return m.folder.empty() ? m.name : m.folder + "/" + m.name;
+    return printable(m.folder.empty() ? m.name : m.folder + "/" + m.name);
 }
 
 // Keeps the first failure's code: it is the one the report starts with.
@@ -100,7 +100,8 @@ int extractAll(const Command& cmd, Report& report)
     MemberVisitor visitor;
     visitor.open = [&](const IndexedMember& m) -> Consumer {
         const std::string name = bareName(m.name);
-        if (name.empty() || name == "." || name == "..") {
+        // A NUL inside a stored name would cut the path short; such names are refused too.
+        if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) {
             report.line("この名前では展開できません: \"" + shownName(m) + "\"");
             noteFailure(result, UNLHA_ERR_DAMAGED);
             return {};
@@ -109,7 +110,7 @@ int extractAll(const Command& cmd, Report& report)
         try {
             target = std::make_unique<platform::fs::AtomicFile>(folder + name);
         } catch (const std::system_error& e) {
-            report.line("書き込めません: " + folder + name + " (" + std::strerror(e.code().value()) + ")");
+            report.line("書き込めません: " + folder + printable(name) + " (" + std::strerror(e.code().value()) + ")");
             noteFailure(result, UNLHA_ERR_WRITE);
             return {};
         }
@@ -131,7 +132,7 @@ int extractAll(const Command& cmd, Report& report)
         }
         std::unique_ptr<platform::fs::AtomicFile> file = std::move(target);
         if (outcome == MemberOutcome::Ok && file) {
-            const std::string path = file->target();
+            const std::string path = printable(file->target());
             try {
                 const timespec times[2] = {{static_cast<std::time_t>(m.mtime), 0}, {static_cast<std::time_t>(m.mtime), 0}};
                 (void)::futimens(file->fd(), times);
@@ -144,7 +145,8 @@ int extractAll(const Command& cmd, Report& report)
             return true;
         }
         if (outcome == MemberOutcome::Stopped) {
-            report.line("書き込めません: " + (file ? file->target() : shownName(m)) + " (" + std::strerror(writeError) + ")");
+            report.line("書き込めません: " + (file ? printable(file->target()) : shownName(m)) + " ("
+                        + std::strerror(writeError) + ")");
             noteFailure(result, UNLHA_ERR_WRITE);
             return false;
         }

@@ -130,11 +130,11 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
 {
     std::array<std::uint32_t, kNC> freqC{};
     std::array<std::uint32_t, 32> freqP{};
+    // Literals carry position 0 and count nothing there: no branch on the token kind.
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned c = tokenSymbol(tokens[i]);
         ++freqC[c];
-        if (c >= 256)
-            ++freqP[bitLength(tokenPosition(tokens[i]))];
+        freqP[bitLength(tokenPosition(tokens[i]))] += c >= 256;
     }
 
     auto lenC = huffmanLengths(freqC, kMaxCodeLen);
@@ -171,17 +171,23 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
     }
     putSmallTable(out, lenP, m.positionBits, loneP, false);
 
+    // Code and length in one word per symbol: (code << 5) | length.
+    std::array<std::uint32_t, kNC> packedC;
+    for (int c = 0; c < kNC; ++c)
+        packedC[c] = (std::uint32_t{codeC[c]} << 5) | lenC[c];
+    std::array<std::uint32_t, 32> packedP{};
+    for (int k = 0; k < np && loneP < 0; ++k)
+        packedP[k] = (std::uint32_t{codeP[k]} << 5) | lenP[k];
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned c = tokenSymbol(tokens[i]);
-        out.put(codeC[c], lenC[c]);
-        if (c < 256)
-            continue;
+        out.put(packedC[c] >> 5, static_cast<int>(packedC[c] & 31));
+        // The position's code and its extra bits go out together (at most 16 + 16 bits); for a
+        // literal that is zero bits, which saves a hard-to-predict branch.
         const std::uint32_t p = tokenPosition(tokens[i]);
         const int k = bitLength(p);
-        if (loneP < 0)
-            out.put(codeP[k], lenP[k]);
-        if (k >= 2)
-            out.put(p & ((1u << (k - 1)) - 1), k - 1);
+        const int extra = k >= 2 ? k - 1 : 0;
+        const std::uint32_t code = c >= 256 ? packedP[k] : 0;
+        out.put(((code >> 5) << extra) | (p & ((1u << extra) - 1)), static_cast<int>(code & 31) + extra);
     }
 }
 

@@ -1,5 +1,6 @@
-// Hash chains over three-byte prefixes with one-step lazy matching: a match is put off by one
-// byte whenever the next position starts a longer one.
+// Hash chains over four-byte prefixes for the longer matches, the nearest three-byte match from
+// a table of its own, and one-step lazy matching: a match is put off by one byte whenever the
+// next position starts a longer one.
 #include "unlha32/match_finder.h"
 
 #include <algorithm>
@@ -8,54 +9,86 @@
 namespace unlha {
 namespace {
 
-constexpr int kHashBits = 16;
+constexpr int kHashBits = 16;  // heads of the four-byte chains
+constexpr int kHash3Bits = 18; // last position of each three-byte prefix; few collisions
 
 class Chains {
 public:
     Chains(std::span<const std::uint8_t> data, int windowBits)
         : data_(data.data()), size_(data.size()), window_(std::size_t{1} << windowBits),
-          mask_(window_ - 1), head_(std::size_t{1} << kHashBits, -1), prev_(window_, -1)
+          mask_(window_ - 1), head4_(std::size_t{1} << kHashBits, -1), prev4_(window_, -1),
+          head3_(std::size_t{1} << kHash3Bits, -1)
     {
     }
 
     void insert(std::size_t pos)
     {
-        if (pos + kMinMatch > size_)
+        if (pos + 4 > size_) {
+            if (pos + 3 <= size_)
+                head3_[hash3(load24(pos))] = static_cast<std::int32_t>(pos);
             return;
-        const std::uint32_t h = hash(pos);
-        prev_[pos & mask_] = head_[h];
-        head_[h] = static_cast<std::int32_t>(pos);
+        }
+        const std::uint32_t v = load32(pos);
+        head3_[hash3(v & 0xFFFFFF)] = static_cast<std::int32_t>(pos);
+        const std::uint32_t h = hash4(v);
+        prev4_[pos & mask_] = head4_[h];
+        head4_[h] = static_cast<std::int32_t>(pos);
     }
 
-    // Longest match for pos no longer than limit; length 0 when there is none of kMinMatch.
-    int longest(std::size_t pos, int limit, const MatchEffort& effort, std::uint32_t& distance) const
+    // Asks for the table slots of a position about to be looked at: the tables are larger than
+    // the first-level cache, and on photos the lookups, not the comparisons, are the cost.
+    void prefetch(std::size_t pos) const
+    {
+        if (pos + 4 > size_)
+            return;
+        const std::uint32_t v = load32(pos);
+        __builtin_prefetch(&head4_[hash4(v)]);
+        __builtin_prefetch(&head3_[hash3(v & 0xFFFFFF)]);
+    }
+
+    // Longest match for pos no longer than limit; 0 when there is none of kMinMatch. `chain` is
+    // the number of four-byte candidates to try, cut to a quarter once a match of goodLength is
+    // in hand.
+    int longest(std::size_t pos, int limit, int chain, const MatchEffort& effort, std::uint32_t& distance) const
     {
         if (limit < kMinMatch || pos + kMinMatch > size_)
             return 0;
         const std::uint8_t* here = data_ + pos;
-        int best = kMinMatch - 1;
-        std::int32_t cand = head_[hash(pos)];
-        for (int chain = effort.maxChain; cand >= 0 && chain > 0; --chain) {
-            const std::size_t dist = pos - static_cast<std::size_t>(cand);
-            if (dist > window_ || dist == 0)
-                break;
-            const std::uint8_t* there = data_ + cand;
-            // Cheap rejection: the byte that would make this match longer must agree.
-            if (load16(there + best - 1) == load16(here + best - 1) && load16(there) == load16(here)) {
-                const int len = commonLength(there, here, limit);
-                if (len > best) {
-                    best = len;
-                    distance = static_cast<std::uint32_t>(dist);
-                    if (len >= effort.niceLength || len >= limit)
-                        break;
+        if (limit >= 4 && pos + 4 <= size_) {
+            int best = 3;
+            // Every position in a chain is older than the one before it, so the walk ends at the
+            // first candidate beyond the window (or at -1, the end of the chain).
+            for (std::int32_t cand = head4_[hash4(load32(pos))]; cand >= 0 && chain > 0; --chain) {
+                const std::size_t dist = pos - static_cast<std::size_t>(cand);
+                if (dist > window_)
+                    break;
+                const std::uint8_t* there = data_ + cand;
+                // Cheap rejection: the bytes that would make this match longer must agree.
+                if (load16(there + best - 1) == load16(here + best - 1) && load16(there) == load16(here)) {
+                    const int len = commonLength(there, here, limit);
+                    if (len > best) {
+                        if (best < effort.goodLength && len >= effort.goodLength)
+                            chain = chain / 4 + 1;
+                        best = len;
+                        distance = static_cast<std::uint32_t>(dist);
+                        if (len >= effort.niceLength || len >= limit)
+                            break;
+                    }
                 }
+                cand = prev4_[static_cast<std::size_t>(cand) & mask_];
             }
-            const std::int32_t next = prev_[static_cast<std::size_t>(cand) & mask_];
-            if (next >= cand)
-                break;
-            cand = next;
+            if (best >= 4)
+                return best;
         }
-        return best >= kMinMatch ? best : 0;
+        // No four-byte match: the nearest three-byte one, if its bytes really agree.
+        const std::int32_t cand = head3_[hash3(load24(pos))];
+        if (cand < 0 || pos - static_cast<std::size_t>(cand) > window_)
+            return 0;
+        const std::uint8_t* there = data_ + cand;
+        if (there[0] != here[0] || there[1] != here[1] || there[2] != here[2])
+            return 0;
+        distance = static_cast<std::uint32_t>(pos - static_cast<std::size_t>(cand));
+        return 3;
     }
 
 private:
@@ -65,18 +98,19 @@ private:
         std::memcpy(&v, p, 2);
         return v;
     }
-
-    std::uint32_t hash(std::size_t pos) const
+    std::uint32_t load32(std::size_t pos) const
     {
         std::uint32_t v;
-        if (pos + 4 <= size_) {
-            std::memcpy(&v, data_ + pos, 4);
-            v &= 0xFFFFFF; // little-endian: the first three bytes
-        } else {
-            v = data_[pos] | (data_[pos + 1] << 8) | (data_[pos + 2] << 16);
-        }
-        return (v * 2654435761u) >> (32 - kHashBits);
+        std::memcpy(&v, data_ + pos, 4);
+        return v;
     }
+    std::uint32_t load24(std::size_t pos) const
+    {
+        return data_[pos] | (data_[pos + 1] << 8) | (data_[pos + 2] << 16);
+    }
+    // Any mix of the bytes serves: candidates are always checked byte by byte.
+    static std::uint32_t hash4(std::uint32_t v) { return (v * 2654435761u) >> (32 - kHashBits); }
+    static std::uint32_t hash3(std::uint32_t v) { return (v * 2654435761u) >> (32 - kHash3Bits); }
 
     static int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
     {
@@ -98,8 +132,9 @@ private:
     std::size_t size_;
     std::size_t window_;
     std::size_t mask_;
-    std::vector<std::int32_t> head_;
-    std::vector<std::int32_t> prev_;
+    std::vector<std::int32_t> head4_;
+    std::vector<std::int32_t> prev4_;
+    std::vector<std::int32_t> head3_;
 };
 
 } // namespace
@@ -122,10 +157,14 @@ void tokenise(std::span<const std::uint8_t> data, std::size_t begin, std::size_t
     std::uint32_t pendingDist = 0;
     std::size_t pos = begin;
     while (pos < end) {
+        chains.prefetch(pos + 2);
         int len = 0;
         std::uint32_t dist = 0;
-        if (!pending || pendingLen < effort.lazyLimit)
-            len = chains.longest(pos, limitAt(pos), effort, dist);
+        if (!pending || pendingLen < effort.lazyLimit) {
+            // Looking past a good match already in hand is worth less effort.
+            const int chain = pending && pendingLen >= effort.goodLength ? effort.maxChain / 4 + 1 : effort.maxChain;
+            len = chains.longest(pos, limitAt(pos), chain, effort, dist);
+        }
         chains.insert(pos);
         if (pending && pendingLen >= kMinMatch && len <= pendingLen) {
             out.push_back(matchToken(pendingLen, pendingDist));

@@ -1,5 +1,5 @@
-// Each member is handed to a reader on its own, found by our header walk; the reader's size is
-// matched to ours and the CRC is checked here again whatever the reader said.
+// Each member is handed to a reader on its own, found by our header walk; the size that comes
+// out must be the header's, and the CRC is checked by libarchive or, behind liblhasa, here.
 #include "unlha32/member_decoder.h"
 
 #include <archive.h>
@@ -23,7 +23,9 @@ bool libarchiveReads(const std::string& method)
 // Checks what a reader produced against the header: size first, then CRC.
 class Checker {
 public:
-    explicit Checker(Consumer consumer) : consumer_(std::move(consumer)) {}
+    // ownCrc: sum the data here; libarchive checks every member's CRC itself and says so, and a
+    // second sum would cost extraction a few percent for nothing.
+    Checker(Consumer consumer, bool ownCrc) : consumer_(std::move(consumer)), ownCrc_(ownCrc) {}
 
     bool take(const std::uint8_t* data, std::size_t size, std::uint64_t limit)
     {
@@ -32,7 +34,8 @@ public:
             return false;
         }
         total_ += size;
-        crc_ = crc16(data, size, crc_);
+        if (ownCrc_)
+            crc_ = crc16(data, size, crc_);
         if (!consumer_(data, size)) {
             stopped_ = true;
             return false;
@@ -46,7 +49,7 @@ public:
             return MemberOutcome::Stopped;
         if (overrun_ || total_ != m.original)
             return readerCrc && m.hasCrc ? MemberOutcome::CrcMismatch : MemberOutcome::Damaged;
-        if (m.hasCrc && (readerCrc || crc_ != m.crc)) // without a stored CRC the reader checks against 0
+        if (m.hasCrc && (readerCrc || (ownCrc_ && crc_ != m.crc))) // with no CRC stored the reader compares to 0
             return MemberOutcome::CrcMismatch;
         return readerFailed ? MemberOutcome::Damaged : MemberOutcome::Ok;
     }
@@ -54,6 +57,7 @@ public:
 private:
     Consumer consumer_;
     std::uint64_t total_ = 0;
+    bool ownCrc_;
     std::uint16_t crc_ = 0;
     bool overrun_ = false;
     bool stopped_ = false;
@@ -180,9 +184,9 @@ void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& inde
             outcome = MemberOutcome::Damaged; // beyond what the readers take
         } else if (consumer) {
             MemberStream stream(bytes, m);
-            Checker check(std::move(consumer));
-            outcome = libarchiveReads(m.method) ? decodeWithLibarchive(stream, m, check)
-                                                : decodeWithLhasa(stream, m, check);
+            const bool fast = libarchiveReads(m.method);
+            Checker check(std::move(consumer), /*ownCrc=*/!fast);
+            outcome = fast ? decodeWithLibarchive(stream, m, check) : decodeWithLhasa(stream, m, check);
         }
         if (!visitor.done(m, outcome))
             return;

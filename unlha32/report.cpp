@@ -5,6 +5,15 @@
 
 namespace unlha {
 
+std::string printable(std::string_view name)
+{
+    std::string shown(name);
+    for (auto& c : shown)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
+            c = '?';
+    return shown;
+}
+
 void Report::line(std::string_view text)
 {
     text_.append(text);

@@ -8,6 +8,9 @@
 
 namespace unlha {
 
+// A name from an archive as it may be shown: control bytes (a terminal escape, say) become '?'.
+std::string printable(std::string_view name);
+
 class Report {
 public:
     void line(std::string_view text);

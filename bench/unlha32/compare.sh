@@ -3,7 +3,7 @@
 # (72 MB) and its sepia-filtered version: `unlha a` against `jlha a` (time and size), `unlha e`
 # against `bsdtar -xf` on the same archive, and gzip -6's size for scale. Medians of hyperfine
 # runs; ratios are taken within the same run. Needs `scripts/setup --bench` and a Release build:
-#   scripts/build --bench && bench/unlha32/compare.sh [build-dir] [runs]
+#   scripts/build --bench && bench/unlha32/compare.sh [build-dir] [runs] [more.bmp ...]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bin="$(realpath "${1:-build}")/bin"
@@ -22,10 +22,14 @@ if [[ -x "$bin/velmor-filter" ]]; then
 else
   echo "(velmor-filter is not built: the sepia row is skipped)"
 fi
+for extra in "${@:3}"; do # further pictures to measure, by their base name
+  cp "$extra" "$work/$(basename "$extra" .bmp).bmp"
+  inputs+=("$(basename "$extra" .bmp)")
+done
 
 median() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print(" ".join("%.3f" % x["median"] for x in r))' "$1"; }
 
-printf '%-6s %9s %9s %6s %9s %9s %6s %11s %11s %11s %7s %7s\n' input unlha-a jlha-a speed unlha-e bsdtar-x ratio \
+printf '%-8s %9s %9s %6s %9s %9s %6s %11s %11s %11s %7s %7s\n' input unlha-a jlha-a speed unlha-e bsdtar-x ratio \
   unlha-size jlha-size gzip6-size u/jlha u/gzip
 for name in "${inputs[@]}"; do
   in="$work/$name.bmp"
@@ -35,7 +39,7 @@ for name in "${inputs[@]}"; do
     -n jlha "cd '$work' && jlha aq '$work/j.lzh' '$name.bmp'" >/dev/null
   read -r tu tj < <(median "$work/add.json")
   "$bin/unlha" a "$work/u.lzh" "$in" >/dev/null
-  hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/ext.json" \
+  hyperfine --style none --warmup 1 --runs "$((runs * 2))" --export-json "$work/ext.json" \
     --prepare "rm -rf '$work/xu' '$work/xb' && mkdir '$work/xu' '$work/xb'" \
     -n unlha "'$bin/unlha' e '$work/u.lzh' '$work/xu/'" \
     -n bsdtar "bsdtar -xf '$work/u.lzh' -C '$work/xb'" >/dev/null
@@ -47,7 +51,7 @@ for name in "${inputs[@]}"; do
   python3 - "$name" "$tu" "$tj" "$eu" "$eb" "$su" "$sj" "$sg" <<'PY'
 import sys
 n, tu, tj, eu, eb, su, sj, sg = sys.argv[1], *map(float, sys.argv[2:])
-print("%-6s %8.2fs %8.2fs %5.2fx %8.2fs %8.2fs %5.2fx %11d %11d %11d %7.4f %7.4f"
+print("%-8s %8.2fs %8.2fs %5.2fx %8.2fs %8.2fs %5.2fx %11d %11d %11d %7.4f %7.4f"
       % (n, tu, tj, tj / tu, eu, eb, eu / eb, su, sj, sg, su / sj, su / sg))
 PY
 done

@@ -1,4 +1,4 @@
-// The archiver's coding units: CRC, Huffman tables, bit joining, the matcher's tokens and the
+// The archiver's coding units: CRC, Huffman tables, the matcher's tokens and the
 // -lh4-..-lh7- streams, each decoded again by libarchive or liblhasa.
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 
 #include "test_support.h"
 #include "unlha32/archive_index.h"
-#include "unlha32/bit_writer.h"
 #include "unlha32/crc16.h"
 #include "unlha32/header_writer.h"
 #include "unlha32/huffman.h"
@@ -88,26 +87,6 @@ TEST(Huffman, CompleteAndNeverLongerThan16)
                 }
             }
     }
-}
-
-TEST(BitWriter, JoinedPiecesEqualOneStream)
-{
-    const Bytes values = test::randomBytes(400, 3);
-    BitWriter whole;
-    std::vector<BitWriter> pieces(4);
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        const int bits = 1 + values[i] % 17;
-        const std::uint32_t v = (values[i] * 2654435761u) & ((1u << bits) - 1);
-        whole.put(v, bits);
-        pieces[i * pieces.size() / values.size()].put(v, bits);
-    }
-    BitWriter joined;
-    for (auto& p : pieces) {
-        const auto bits = p.bitCount();
-        const auto bytes = p.finish();
-        joined.append(bytes.data(), bits);
-    }
-    EXPECT_EQ(joined.finish(), whole.finish());
 }
 
 // Replays tokens with every bound a strict decoder enforces.

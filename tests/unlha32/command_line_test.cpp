@@ -61,16 +61,6 @@ TEST(CommandLine, WordsSwitchesAndQuotes)
     }
 }
 
-TEST(CommandLine, JoinedArgumentsSplitBackUnchanged)
-{
-    const std::vector<std::string> args{"a", "/my pics/写真 1.lzh", "plain", "tab\there", "-a1"};
-    const ParsedCommand p = parseCommandLine(joinArguments(args));
-    ASSERT_TRUE(p.ok) << p.problem;
-    EXPECT_EQ(p.command.archive, "/my pics/写真 1.lzh");
-    EXPECT_EQ(p.command.files, (std::vector<std::string>{"plain", "tab\there"}));
-    EXPECT_TRUE(p.command.allAttributes);
-}
-
 TEST(Report, NeverPastTheBufferNorHalfACharacter)
 {
     Report r;
