@@ -61,7 +61,8 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
 
     std::random_device rd;
     std::mt19937 gen(rd());
-    const std::string stem = folderOf(target_) + "/." + baseNameOf(target_) + ".tmp";
+    // The temporary name carries the target's name, cut so that it stays within the 255-byte limit.
+    const std::string stem = folderOf(target_) + "/." + baseNameOf(target_).substr(0, 200) + ".tmp";
     for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
         temp_ = stem + std::to_string(gen() % 1000000);
         fd_ = createExclusive(temp_);

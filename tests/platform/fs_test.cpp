@@ -85,6 +85,17 @@ TEST_F(FsTest, AtomicFileWithoutCommitLeavesTheOldFileAndNoLitter)
     EXPECT_EQ(std::distance(stdfs::directory_iterator(dir), stdfs::directory_iterator{}), 1);
 }
 
+TEST_F(FsTest, AtomicFileTakesTargetsWithTheLongestNames)
+{
+    const std::string name(255, 'n');
+    {
+        fs::AtomicFile f(path(name.c_str()));
+        f.write("x", 1);
+        f.commit();
+    }
+    EXPECT_EQ(slurp(path(name.c_str())), "x");
+}
+
 TEST_F(FsTest, AtomicFileInMissingFolderOrOverFolderFails)
 {
     EXPECT_THROW(fs::AtomicFile(path("nowhere/out")), std::system_error);
