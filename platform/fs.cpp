@@ -1,6 +1,8 @@
 #include "platform/fs.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -116,6 +118,52 @@ void AtomicFile::discard() noexcept
         ::unlink(temp_.c_str());
         temp_.clear();
     }
+}
+
+OverlappedWriter::OverlappedWriter(AtomicFile& file, std::size_t bufferSize)
+    : file_(file), size_(bufferSize), buffers_{std::make_unique<std::uint8_t[]>(bufferSize), std::make_unique<std::uint8_t[]>(bufferSize)}
+{
+}
+
+OverlappedWriter::~OverlappedWriter()
+{
+    if (writing_.valid())
+        writing_.wait(); // a failure here was either reported by finish() or is moot
+}
+
+void OverlappedWriter::wait()
+{
+    if (writing_.valid())
+        writing_.get();
+}
+
+void OverlappedWriter::submit(std::size_t bytes)
+{
+    wait(); // the other buffer is free once its write is done
+    writing_ = std::async(std::launch::async, [this, data = buffers_[current_].get(), bytes] { file_.write(data, bytes); });
+    current_ ^= 1;
+    filled_ = 0;
+}
+
+void OverlappedWriter::append(const void* data, std::size_t size)
+{
+    auto p = static_cast<const std::uint8_t*>(data);
+    while (size > 0) {
+        const std::size_t n = std::min(size, size_ - filled_);
+        std::memcpy(buffer() + filled_, p, n);
+        filled_ += n;
+        p += n;
+        size -= n;
+        if (filled_ == size_)
+            submit(filled_);
+    }
+}
+
+void OverlappedWriter::finish()
+{
+    if (filled_ > 0)
+        submit(filled_);
+    wait();
 }
 
 } // namespace platform::fs

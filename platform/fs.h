@@ -2,6 +2,9 @@
 // Plain POSIX file services shared by every part of the system, the archiver included (no Qt here).
 
 #include <cstddef>
+#include <cstdint>
+#include <future>
+#include <memory>
 #include <string>
 
 namespace platform::fs {
@@ -41,6 +44,35 @@ private:
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+};
+
+// Writes a file in pieces on a second thread while the caller fills the next piece: two buffers
+// take turns, so producing the bytes (decoding, rendering) and writing them overlap.
+class OverlappedWriter {
+public:
+    OverlappedWriter(AtomicFile& file, std::size_t bufferSize);
+    ~OverlappedWriter();
+    OverlappedWriter(const OverlappedWriter&) = delete;
+    OverlappedWriter& operator=(const OverlappedWriter&) = delete;
+
+    // The buffer to fill now, bufferSize bytes; submit() hands the first bytes of it over.
+    std::uint8_t* buffer() { return buffers_[current_].get(); }
+    std::size_t bufferSize() const { return size_; }
+    void submit(std::size_t bytes);
+    // Copies data in, handing over every buffer that fills.
+    void append(const void* data, std::size_t size);
+    // Hands over what is left and waits; throws std::system_error of the first failed write.
+    void finish();
+
+private:
+    void wait();
+
+    AtomicFile& file_;
+    std::size_t size_;
+    std::unique_ptr<std::uint8_t[]> buffers_[2];
+    int current_ = 0;
+    std::size_t filled_ = 0;
+    std::future<void> writing_;
 };
 
 // Writes all of data to fd; throws std::system_error naming what (ENOSPC on a full disk).

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
-#include <future>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,7 +19,7 @@
 namespace cli {
 namespace {
 
-constexpr std::size_t kStripBytes = 4u << 20;
+constexpr std::size_t kStripBytes = 1u << 20;
 
 // A file mapped for reading, unmapped and closed when done.
 class MappedBitmap : public Source {
@@ -97,8 +96,8 @@ std::unique_ptr<Source> sourceFromImage(const QImage& picture)
     return std::make_unique<PictureSource>(picture);
 }
 
-// The header and the tinted rows, bottom row first, in strips. A strip is written on a second
-// thread while the next one is rendered, so the two cores share the work.
+// The header and the tinted rows, bottom row first, in strips; a strip is written while the next
+// one is rendered.
 void writeFilteredBitmap(const Source& source, const QString& output, engine::ColorValue color,
     const std::atomic<bool>& stop)
 {
@@ -107,33 +106,26 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
     const engine::RenderTable table(color);
     const auto stride = static_cast<std::size_t>(platform::bmp24::stride(width));
     const int rowsPerStrip = static_cast<int>(std::max<std::size_t>(1, kStripBytes / stride));
-    std::vector<std::uint8_t> strips[2]; // padding stays zero
-    strips[0].assign(std::size_t(rowsPerStrip) * stride, 0);
-    strips[1].assign(std::size_t(rowsPerStrip) * stride, 0);
 
     try {
         platform::fs::AtomicFile file(QFile::encodeName(output).toStdString());
         const auto header = platform::bmp24::header(width, height);
         file.write(header.data(), header.size());
-        std::future<void> writing;
-        int current = 0;
+        platform::fs::OverlappedWriter writer(file, std::size_t(rowsPerStrip) * stride);
         for (int y = 1; y <= height;) {
             if (stop.load(std::memory_order_relaxed))
                 throw Stopped{};
             const int rows = std::min(rowsPerStrip, height - y + 1);
-            std::uint8_t* strip = strips[current].data();
-            for (int r = 0; r < rows; ++r)
-                table.renderPixels(source.row(y + r), strip + std::size_t(r) * stride, width);
-            if (writing.valid())
-                writing.get();
-            writing = std::async(std::launch::async, [&file, strip, bytes = std::size_t(rows) * stride] {
-                file.write(strip, bytes);
-            });
-            current ^= 1;
+            std::uint8_t* strip = writer.buffer();
+            for (int r = 0; r < rows; ++r) {
+                std::uint8_t* row = strip + std::size_t(r) * stride;
+                table.renderPixels(source.row(y + r), row, width);
+                std::fill(row + 3 * std::size_t(width), row + stride, std::uint8_t{0});
+            }
+            writer.submit(std::size_t(rows) * stride);
             y += rows;
         }
-        if (writing.valid())
-            writing.get();
+        writer.finish();
         // The rename makes the output whole or absent; flushing every file to disk is left to the
         // kernel, as batch tools do.
         file.commit(false);
