@@ -9,7 +9,11 @@
 #include "velmor/engine/sourcepixels.h"
 #include "velmor/shell/frmmain.h"
 #include "velmor/shell/scripteddialogs.h"
+#include "platform/component/control.h"
+#include "unlha32/unlha32.h"
 #include "velmor/workflow/copyfile.h"
+#include "velmor/workflow/outputpicture.h"
+#include "velmor/workflow/qpxfile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -18,6 +22,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPainter>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
@@ -92,7 +97,7 @@ void BM_RoadStages(benchmark::State& state)
         render += seconds(t);
 
         t.restart();
-        benchmark::DoNotOptimize(platform::loadPicture(out.outputPath));
+        benchmark::DoNotOptimize(workflow::loadOutputPicture(out.outputPath));
         previewLoad += seconds(t);
 
         const QString created = s.dir.path() + QStringLiteral("/created.bmp");
@@ -124,6 +129,50 @@ void BM_RoadStages(benchmark::State& state)
     state.counters["render_over_plain_copy"] = render / plainCopy;
 }
 BENCHMARK(BM_RoadStages)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Create to a QPX file through the registered control, as the window does it: the output bitmap
+// loaded as a picture, then SaveQPX (work bitmap and archive); and the archive step on its own.
+void BM_CreateQpx(benchmark::State& state)
+{
+    Setup& s = setup();
+    qputenv("XDG_CONFIG_HOME", (s.dir.path() + QStringLiteral("/config")).toLocal8Bit());
+    QProcess::execute(QStringLiteral("%1/regsvr").arg(QCoreApplication::applicationDirPath()),
+        {QStringLiteral("%1/libqpxctrl.so").arg(QCoreApplication::applicationDirPath())});
+    QWidget host;
+    const auto qpxFile = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), &host);
+    const QImage picture = platform::loadPicture(s.photo);
+    platform::TempFile file(s.temp, QStringLiteral("Velmor"));
+    platform::writeBmp24(picture, file.fd(), file.path());
+    file.close();
+    const auto grid = engine::LoadSourcePixels(file.path(), picture.width(), picture.height());
+    const auto out = engine::renderFilter(grid, grid.width, grid.height, 0x0040C0C0, s.temp);
+    const QString archive = s.dir.path() + QStringLiteral("/created.qpx");
+
+    double load = 0, save = 0, archiveOnly = 0;
+    for (auto _ : state) {
+        QFile::remove(archive);
+        QElapsedTimer t;
+        t.start();
+        const QImage output = workflow::loadOutputPicture(out.outputPath);
+        load += seconds(t);
+        t.restart();
+        workflow::SaveQPX(qpxFile.get(), output, archive);
+        save += seconds(t);
+
+        QFile::remove(archive);
+        const QByteArray line = QStringLiteral("a %1 %2").arg(archive, out.outputPath).toLocal8Bit();
+        char report[1024];
+        t.restart();
+        Unlha(nullptr, line.constData(), report, sizeof report);
+        archiveOnly += seconds(t);
+    }
+    const double n = double(state.iterations());
+    state.counters["output_load_s"] = load / n;
+    state.counters["save_qpx_s"] = save / n;
+    state.counters["archive_s"] = archiveOnly / n;
+    QFile::remove(out.outputPath);
+}
+BENCHMARK(BM_CreateQpx)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Open and Preview through the window's own commands, with the longest gap between two events
 // the window handled while it rendered.
