@@ -1,4 +1,5 @@
 #include "platform/picture.h"
+#include "tests/support/files.h"
 #include "tests/support/pictures.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/engine/sourcepixels.h"
@@ -38,18 +39,6 @@ struct VelmorFilterTest : ::testing::Test {
         p.waitForFinished(60000);
         return {p.exitCode(), QString::fromLocal8Bit(p.readAllStandardError())};
     }
-    static QByteArray read(const QString& p)
-    {
-        QFile f(p);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }
-    static void write(const QString& p, const QByteArray& bytes)
-    {
-        QFile f(p);
-        f.open(QIODevice::WriteOnly);
-        f.write(bytes);
-    }
     static QImage photo(int w, int h, bool alpha = false)
     {
         QImage img(w, h, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
@@ -68,7 +57,7 @@ struct VelmorFilterTest : ::testing::Test {
         platform::savePictureBmp24(picture, work + QStringLiteral("src.bmp"));
         const auto grid = engine::LoadSourcePixels(work + QStringLiteral("src.bmp"), picture.width(), picture.height());
         const auto files = engine::renderFilter(grid, picture.width(), picture.height(), colour, work);
-        const QByteArray bytes = read(files.outputPath);
+        const QByteArray bytes = testsupport::readFile(files.outputPath);
         QFile::remove(files.outputPath);
         return bytes;
     }
@@ -86,31 +75,31 @@ TEST_F(VelmorFilterTest, WritesWhatTheWindowWritesForEveryKindOfSource)
     } sources[] = {{"BMP", photo(7, 5)}, {"PNG", photo(6, 4, true)}, {"GIF", photo(5, 3)}, {"JPEG", photo(9, 9)}};
     for (const auto& s : sources) {
         const QString input = path(QStringLiteral("in.%1").arg(QString::fromLatin1(s.format).toLower()));
-        write(input, encoded(s.picture, s.format));
+        testsupport::writeFile(input, encoded(s.picture, s.format));
         for (const auto& [filter, colour] : {std::pair{"sepia", 0x0040C0C0}, std::pair{"green", 0x0040C040}}) {
             const Outcome r = run({QStringLiteral("-q"), QStringLiteral("-f"), QLatin1String(filter), QStringLiteral("-o"),
                 path(QStringLiteral("out.bmp")), input});
             ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-            EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(input, colour)) << s.format << " " << filter;
+            EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), windowResult(input, colour)) << s.format << " " << filter;
         }
     }
 }
 
 TEST_F(VelmorFilterTest, CustomColourComesFromTheOptionOrTheStoredSetting)
 {
-    write(path(QStringLiteral("in.bmp")), encoded(photo(4, 4), "BMP"));
+    testsupport::writeFile(path(QStringLiteral("in.bmp")), encoded(photo(4, 4), "BMP"));
     const QStringList args = {QStringLiteral("-f"), QStringLiteral("custom"), QStringLiteral("-o"), path(QStringLiteral("out.bmp")),
         path(QStringLiteral("in.bmp"))};
     ASSERT_EQ(run(args).exitCode, 0);
-    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0)); // nothing stored: black
+    EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0)); // nothing stored: black
 
     QDir().mkpath(path(QStringLiteral("config/Velmor")));
-    write(path(QStringLiteral("config/Velmor/Velmor.conf")), "[Setting]\nCustomFilter=00C0C040\n");
+    testsupport::writeFile(path(QStringLiteral("config/Velmor/Velmor.conf")), "[Setting]\nCustomFilter=00C0C040\n");
     ASSERT_EQ(run(args).exitCode, 0);
-    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0x00C0C040));
+    EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0x00C0C040));
 
     ASSERT_EQ(run(QStringList{QStringLiteral("-c"), QStringLiteral("#FF0000")} + args).exitCode, 0);
-    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0x000000FF));
+    EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), windowResult(path(QStringLiteral("in.bmp")), 0x000000FF));
 }
 
 TEST_F(VelmorFilterTest, BadInputsFailClearlyAndLeaveExistingOutputsAlone)
@@ -119,27 +108,27 @@ TEST_F(VelmorFilterTest, BadInputsFailClearlyAndLeaveExistingOutputsAlone)
     const QByteArray jpeg = encoded(photo(30, 20), "JPEG");
     QByteArray huge = bmp;
     huge[20] = char(0x01); // width 30 + 65536
-    write(path(QStringLiteral("empty.bmp")), {});
-    write(path(QStringLiteral("text.jpg")), "no picture here");
-    write(path(QStringLiteral("cut.bmp")), bmp.left(bmp.size() - 7));
-    write(path(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2));
-    write(path(QStringLiteral("huge.bmp")), huge);
+    testsupport::writeFile(path(QStringLiteral("empty.bmp")), {});
+    testsupport::writeFile(path(QStringLiteral("text.jpg")), "no picture here");
+    testsupport::writeFile(path(QStringLiteral("cut.bmp")), bmp.left(bmp.size() - 7));
+    testsupport::writeFile(path(QStringLiteral("cut.jpg")), jpeg.left(jpeg.size() / 2));
+    testsupport::writeFile(path(QStringLiteral("huge.bmp")), huge);
     for (const char* name : {"empty.bmp", "text.jpg", "cut.bmp", "cut.jpg", "huge.bmp", "missing.png"}) {
-        write(path(QStringLiteral("out.bmp")), "precious");
+        testsupport::writeFile(path(QStringLiteral("out.bmp")), "precious");
         const QString input = path(QString::fromLatin1(name));
         const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), input});
         EXPECT_EQ(r.exitCode, 1) << name;
         EXPECT_TRUE(r.err.contains(input)) << r.err.toStdString();
-        EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), "precious") << name;
+        EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), "precious") << name;
     }
     EXPECT_TRUE(litter().isEmpty());
 }
 
 TEST_F(VelmorFilterTest, OneBadInputDoesNotStopTheOthers)
 {
-    write(path(QStringLiteral("a.bmp")), encoded(photo(3, 3), "BMP"));
-    write(path(QStringLiteral("b.jpg")), "broken");
-    write(path(QStringLiteral("c.png")), encoded(photo(2, 5), "PNG"));
+    testsupport::writeFile(path(QStringLiteral("a.bmp")), encoded(photo(3, 3), "BMP"));
+    testsupport::writeFile(path(QStringLiteral("b.jpg")), "broken");
+    testsupport::writeFile(path(QStringLiteral("c.png")), encoded(photo(2, 5), "PNG"));
     QDir().mkpath(path(QStringLiteral("out")));
     const Outcome r = run({QStringLiteral("-j"), QStringLiteral("2"), QStringLiteral("-d"), path(QStringLiteral("out")),
         path(QStringLiteral("a.bmp")), path(QStringLiteral("b.jpg")), path(QStringLiteral("c.png"))});
@@ -150,12 +139,12 @@ TEST_F(VelmorFilterTest, OneBadInputDoesNotStopTheOthers)
 
 TEST_F(VelmorFilterTest, UnwritableDestinationsAndAFullDiskAreErrors)
 {
-    write(path(QStringLiteral("in.bmp")), encoded(photo(64, 64), "BMP"));
+    testsupport::writeFile(path(QStringLiteral("in.bmp")), encoded(photo(64, 64), "BMP"));
     const QString in = path(QStringLiteral("in.bmp"));
     EXPECT_EQ(run({QStringLiteral("-d"), path(QStringLiteral("nowhere")), in}).exitCode, 1);
     EXPECT_EQ(run({QStringLiteral("-o"), QStringLiteral("/proc/velmor.bmp"), in}).exitCode, 1);
 
-    write(path(QStringLiteral("out.bmp")), "precious");
+    testsupport::writeFile(path(QStringLiteral("out.bmp")), "precious");
     const Outcome full = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), in}, {}, [] {
         struct rlimit limit {4096, 4096};
         ::signal(SIGXFSZ, SIG_IGN);
@@ -163,7 +152,7 @@ TEST_F(VelmorFilterTest, UnwritableDestinationsAndAFullDiskAreErrors)
     });
     EXPECT_EQ(full.exitCode, 1);
     EXPECT_FALSE(full.err.isEmpty());
-    EXPECT_EQ(read(path(QStringLiteral("out.bmp"))), "precious");
+    EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), "precious");
     EXPECT_TRUE(litter().isEmpty());
 }
 
@@ -194,7 +183,7 @@ struct VelmorFilterQpxTest : VelmorFilterTest {
 
 TEST_F(VelmorFilterQpxTest, QpxFilesAreWrittenAndReadThroughTheControl)
 {
-    write(path(QStringLiteral("sea.jpg")), encoded(photo(12, 7), "JPEG"));
+    testsupport::writeFile(path(QStringLiteral("sea.jpg")), encoded(photo(12, 7), "JPEG"));
     const QStringList sepia = {QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("sepia")};
     ASSERT_EQ(run(sepia + QStringList{QStringLiteral("-o"), path(QStringLiteral("sea.QPX")), path(QStringLiteral("sea.jpg"))}).exitCode, 0);
     ASSERT_EQ(run(sepia + QStringList{QStringLiteral("-o"), path(QStringLiteral("direct.bmp")), path(QStringLiteral("sea.jpg"))}).exitCode, 0);
@@ -209,7 +198,7 @@ TEST_F(VelmorFilterQpxTest, QpxFilesAreWrittenAndReadThroughTheControl)
     const Outcome fromQpx = run(mono + QStringList{path(QStringLiteral("a.bmp")), path(QStringLiteral("sea.QPX"))});
     ASSERT_EQ(fromQpx.exitCode, 0) << fromQpx.err.toStdString();
     ASSERT_EQ(run(mono + QStringList{path(QStringLiteral("b.bmp")), path(QStringLiteral("direct.bmp"))}).exitCode, 0);
-    EXPECT_EQ(read(path(QStringLiteral("a.bmp"))), read(path(QStringLiteral("b.bmp"))));
+    EXPECT_EQ(testsupport::readFile(path(QStringLiteral("a.bmp"))), testsupport::readFile(path(QStringLiteral("b.bmp"))));
 
     QDir().mkpath(path(QStringLiteral("out")));
     ASSERT_EQ(run({QStringLiteral("-q"), QStringLiteral("-d"), path(QStringLiteral("out")), QStringLiteral("-t"), QStringLiteral("qpx"),
@@ -222,7 +211,7 @@ TEST_F(VelmorFilterQpxTest, QpxFilesAreWrittenAndReadThroughTheControl)
 
 TEST_F(VelmorFilterQpxTest, AMissingOrRenamedQpxFileFailsClearly)
 {
-    write(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
+    testsupport::writeFile(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
     ASSERT_EQ(run({QStringLiteral("-o"), path(QStringLiteral("sea.qpx")), path(QStringLiteral("sea.bmp"))}).exitCode, 0);
     QFile::rename(path(QStringLiteral("sea.qpx")), path(QStringLiteral("lake.qpx")));
     for (const char* name : {"lake.qpx", "gone.qpx"}) {
@@ -235,7 +224,7 @@ TEST_F(VelmorFilterQpxTest, AMissingOrRenamedQpxFileFailsClearly)
 
 TEST_F(VelmorFilterTest, WithoutTheControlRegisteredQpxOutputsFailAndOthersAreWritten)
 {
-    write(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
+    testsupport::writeFile(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
     const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("sea.qpx")), path(QStringLiteral("sea.bmp"))});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("QPXControl.QPXCtrl"))) << r.err.toStdString();

@@ -1,5 +1,6 @@
 #include "platform/clock.h"
 #include "platform/errors.h"
+#include "tests/support/files.h"
 #include "velmor/engine/renderfilter.h"
 
 #include <gtest/gtest.h>
@@ -26,19 +27,13 @@ struct RenderTest : ::testing::Test {
     {
         return SourcePixels{w, h, std::move(bytes)};
     }
-    static QByteArray read(const QString& p)
-    {
-        QFile f(p);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }
     QStringList files() const { return QDir(dir.path()).entryList(QDir::Files); }
 };
 
 TEST_F(RenderTest, SepiaOverTwoPixelsIsTheSixtyTwoByteFile)
 {
     const auto rendered = renderFilter(grid(2, 1, {10, 20, 31, 255, 255, 254}), 2, 1, kSepia, folder);
-    const QByteArray bytes = read(rendered.outputPath);
+    const QByteArray bytes = testsupport::readFile(rendered.outputPath);
     ASSERT_EQ(bytes.size(), 62);
     EXPECT_EQ(bytes.left(2), "BM");
     EXPECT_EQ(bytes.mid(54), QByteArray("\x0a\x1e\x1e\x80\xff\xff\x00\x00", 8));
@@ -47,7 +42,7 @@ TEST_F(RenderTest, SepiaOverTwoPixelsIsTheSixtyTwoByteFile)
 TEST_F(RenderTest, OnePixelIsFiftyEightBytesWithOnePaddingByte)
 {
     const auto rendered = renderFilter(grid(1, 1, {10, 20, 31}), 1, 1, 0x00808080, folder);
-    EXPECT_EQ(read(rendered.outputPath).mid(54), QByteArray("\x14\x14\x14\x00", 4));
+    EXPECT_EQ(testsupport::readFile(rendered.outputPath).mid(54), QByteArray("\x14\x14\x14\x00", 4));
 }
 
 TEST_F(RenderTest, EveryWidthGetsZeroPaddingToFourBytes)
@@ -55,7 +50,7 @@ TEST_F(RenderTest, EveryWidthGetsZeroPaddingToFourBytes)
     for (int w = 1; w <= 5; ++w) {
         const auto rendered = renderFilter(grid(w, 2, std::vector<std::uint8_t>(std::size_t(6 * w), 200)), w, 2,
             0x00FFFFFF, folder);
-        const QByteArray bytes = read(rendered.outputPath);
+        const QByteArray bytes = testsupport::readFile(rendered.outputPath);
         const int stride = (3 * w + 3) & ~3;
         ASSERT_EQ(bytes.size(), 54 + 2 * stride) << "W=" << w;
         for (int row = 0; row < 2; ++row)

@@ -1,5 +1,6 @@
 #include "platform/errors.h"
 #include "platform/picture.h"
+#include "tests/support/files.h"
 #include "tests/support/pictures.h"
 
 #include <gtest/gtest.h>
@@ -15,18 +16,6 @@ namespace {
 struct PictureTest : ::testing::Test {
     QTemporaryDir dir;
     QString path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-    void write(const QString& p, const QByteArray& bytes) const
-    {
-        QFile f(p);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    QByteArray read(const QString& p) const
-    {
-        QFile f(p);
-        f.open(QIODevice::ReadOnly);
-        return f.readAll();
-    }
     static QByteArray encoded(const QImage& img, const char* format) { return testsupport::encoded(img, format); }
     int errorNumberOf(const QString& p) const
     {
@@ -46,7 +35,7 @@ TEST_F(PictureTest, SavesBottomUpRowsWithZeroPadding)
     img.setPixel(0, 0, qRgb(1, 2, 3)); // top
     img.setPixel(0, 1, qRgb(4, 5, 6)); // bottom
     platform::savePictureBmp24(img, path("a.bmp"));
-    const QByteArray bytes = read(path("a.bmp"));
+    const QByteArray bytes = testsupport::readFile(path("a.bmp"));
     ASSERT_EQ(bytes.size(), 54 + 2 * 4);
     EXPECT_EQ(bytes.mid(54), QByteArray("\x06\x05\x04\x00\x03\x02\x01\x00", 8));
     EXPECT_THROW(platform::savePictureBmp24(img, path("a.bmp")), RuntimeError); // never over a file
@@ -81,7 +70,7 @@ TEST_F(PictureTest, ReadsCommonFormatsByContent)
     QImage img(5, 3, QImage::Format_RGB32);
     img.fill(qRgb(0, 128, 255));
     for (const char* format : {"PNG", "GIF", "JPEG", "BMP"}) {
-        write(path("picture.dat"), encoded(img, format));
+        testsupport::writeFile(path("picture.dat"), encoded(img, format));
         const QImage loaded = platform::loadPicture(path("picture.dat"));
         EXPECT_EQ(loaded.size(), QSize(5, 3)) << format;
     }
@@ -95,15 +84,15 @@ TEST_F(PictureTest, BadFilesGiveNumberedErrorsNamingTheFile)
             img.setPixel(x, y, qRgb(x * 6, y * 8, (x * y) & 255));
 
     EXPECT_EQ(errorNumberOf(path("missing.bmp")), platform::kFileNotFound);
-    write(path("empty.bmp"), {});
+    testsupport::writeFile(path("empty.bmp"), {});
     EXPECT_EQ(errorNumberOf(path("empty.bmp")), platform::kInvalidPicture);
-    write(path("text.jpg"), "this is no picture at all");
+    testsupport::writeFile(path("text.jpg"), "this is no picture at all");
     EXPECT_EQ(errorNumberOf(path("text.jpg")), platform::kInvalidPicture);
     for (const char* format : {"BMP", "JPEG", "GIF", "PNG"}) {
         const QByteArray whole = encoded(img, format);
-        write(path("cut"), whole.left(whole.size() * 2 / 3));
+        testsupport::writeFile(path("cut"), whole.left(whole.size() * 2 / 3));
         EXPECT_NE(errorNumberOf(path("cut")), 0) << format << " cut short was accepted";
-        write(path("whole"), whole);
+        testsupport::writeFile(path("whole"), whole);
         EXPECT_EQ(errorNumberOf(path("whole")), 0) << format;
     }
 }
@@ -120,7 +109,7 @@ TEST_F(PictureTest, RefusesPicturesWiderOrTallerThanTheLimit)
         put32(18, quint32(w));
         put32(22, quint32(h));
         bmp.append(QByteArray(static_cast<qsizetype>(((w * 3 + 3) & ~3)) * h, '\0'));
-        write(path("huge.bmp"), bmp);
+        testsupport::writeFile(path("huge.bmp"), bmp);
         EXPECT_EQ(errorNumberOf(path("huge.bmp")), platform::kOverflow) << w << "x" << h;
     }
 }
@@ -134,7 +123,7 @@ TEST_F(PictureTest, PhotosAreTurnedUprightByTheirExifOrientation)
     QByteArray app1("\xFF\xE1", 2);
     app1.append(char((payload.size() + 2) >> 8)).append(char((payload.size() + 2) & 0xFF)).append(payload);
     jpeg.insert(2, app1);
-    write(path("photo.jpg"), jpeg);
+    testsupport::writeFile(path("photo.jpg"), jpeg);
     EXPECT_EQ(platform::loadPicture(path("photo.jpg")).size(), QSize(2, 4));
 }
 

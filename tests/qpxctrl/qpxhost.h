@@ -5,6 +5,7 @@
 
 #include "platform/component/control.h"
 #include "platform/component/messagebox.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -138,19 +139,6 @@ inline QImage testPicture(int seed = 0)
 inline bool samePixels(const QImage& a, const QImage& b)
 {
     return a.size() == b.size() && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
-}
-
-inline QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-inline void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly)) << path.toStdString();
-    f.write(bytes);
 }
 
 } // namespace testsupport

@@ -21,7 +21,7 @@ TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
             w.optFilt[i]->click();
             w.cmdPrev->click();
             ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-            EXPECT_EQ(bytesOf(w.OutputTempPath), expectedOutput(path, w.picFilt[i]->backColor()));
+            EXPECT_EQ(testsupport::readFile(w.OutputTempPath), expectedOutput(path, w.picFilt[i]->backColor()));
             EXPECT_TRUE(w.PreviewFresh);
             EXPECT_EQ(w.picPrev->picture().convertToFormat(QImage::Format_RGB32),
                 platform::loadPicture(w.OutputTempPath).convertToFormat(QImage::Format_RGB32));
@@ -38,12 +38,12 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     browse(write(QStringLiteral("jpg")));
     w.optFilt[1]->click();
     w.cmdPrev->click();
-    const QByteArray previewed = bytesOf(w.OutputTempPath);
+    const QByteArray previewed = testsupport::readFile(w.OutputTempPath);
     const QString output = w.OutputTempPath;
 
     create(pictures + QStringLiteral("out.bmp"));
     EXPECT_EQ(counter.renders, 1) << "the fresh preview was reused";
-    EXPECT_EQ(bytesOf(pictures + QStringLiteral("out.bmp")), previewed);
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("out.bmp")), previewed);
     EXPECT_FALSE(QFile::exists(output));
     EXPECT_TRUE(w.OutputTempPath.isEmpty());
     EXPECT_FALSE(w.PreviewFresh);
@@ -52,7 +52,7 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     // The second Create in a row renders again; a .png name still gets the bitmap bytes.
     create(pictures + QStringLiteral("OUT.PNG"));
     EXPECT_EQ(counter.renders, 2);
-    EXPECT_EQ(bytesOf(pictures + QStringLiteral("OUT.PNG")), previewed);
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("OUT.PNG")), previewed);
     EXPECT_TRUE(tempFiles().isEmpty());
 
     const shell::FileDialogRequest& r = dialogs->fileRequests.back();
@@ -72,7 +72,7 @@ TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThe
     const QImage preview = w.picPrev->picture();
     w.optFilt[3]->click();
     create(pictures + QStringLiteral("blue.bmp"));
-    EXPECT_EQ(bytesOf(pictures + QStringLiteral("blue.bmp")), expectedOutput(path, 0x00C04040));
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("blue.bmp")), expectedOutput(path, 0x00C04040));
     EXPECT_EQ(w.picPrev->picture(), preview);
     EXPECT_TRUE(tempFiles().isEmpty());
 }
@@ -88,7 +88,7 @@ TEST_F(PreviewCreate, CreateReplacesAnExistingFileWhole)
     old.write(QByteArray(100000, 'x'));
     old.close();
     create(target);
-    EXPECT_EQ(bytesOf(target), expectedOutput(path, 0x00808080));
+    EXPECT_EQ(testsupport::readFile(target), expectedOutput(path, 0x00808080));
     EXPECT_EQ(QDir(pictures).entryList(QDir::Hidden | QDir::Files).filter(QStringLiteral("existing")), QStringList{"existing.bmp"})
         << "no work file left beside it";
 }
@@ -114,7 +114,7 @@ TEST_F(PreviewCreate, AFailedCreateKeepsTheOutputForARetryWithoutRendering)
     EXPECT_TRUE(QFileInfo(pictures + QStringLiteral("a-folder.bmp")).isDir());
     create(pictures + QStringLiteral("retry.bmp"));
     EXPECT_EQ(counter.renders, 1);
-    EXPECT_EQ(bytesOf(pictures + QStringLiteral("retry.bmp")), expectedOutput(path, 0x00808080));
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("retry.bmp")), expectedOutput(path, 0x00808080));
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 

@@ -47,7 +47,7 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     browse(photo);
     w.optFilt[1]->click(); // sepia
     w.cmdPrev->click();
-    const QByteArray previewed = bytesOf(w.OutputTempPath);
+    const QByteArray previewed = testsupport::readFile(w.OutputTempPath);
     EXPECT_EQ(previewed, expectedOutput(photo, 0x0040C0C0));
 
     const QString archive = pictures + QStringLiteral("sea.QPX");
@@ -66,11 +66,8 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     w.optFilt[0]->click();
     w.cmdPrev->click();
     const QString previewPath = pictures + QStringLiteral("previewed.bmp");
-    QFile f(previewPath);
-    f.open(QIODevice::WriteOnly);
-    f.write(previewed);
-    f.close();
-    EXPECT_EQ(bytesOf(w.OutputTempPath), expectedOutput(previewPath, 0x00808080));
+    testsupport::writeFile(previewPath, previewed);
+    EXPECT_EQ(testsupport::readFile(w.OutputTempPath), expectedOutput(previewPath, 0x00808080));
 
     w.cmdQuit->click();
     EXPECT_TRUE(tempFiles().isEmpty());

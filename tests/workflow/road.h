@@ -6,6 +6,7 @@
 
 #include "platform/bmp24.h"
 #include "platform/picture.h"
+#include "tests/support/files.h"
 #include "tests/support/pictures.h"
 #include "velmor/engine/render.h"
 
@@ -36,19 +37,11 @@ struct RoadFixture : WindowFixture {
     {
         const QString path = pictures + (name.isEmpty() ? QStringLiteral("sample.") + kind : name);
         if (kind == QLatin1String("gif")) {
-            QFile f(path);
-            EXPECT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(testsupport::makeGif(image));
+            testsupport::writeFile(path, testsupport::makeGif(image));
         } else {
             EXPECT_TRUE(image.save(path, kind.toLatin1().constData()));
         }
         return path;
-    }
-
-    static QByteArray bytesOf(const QString& path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
 
     // The output bitmap the filter colour must give for the picture at path, built from the
