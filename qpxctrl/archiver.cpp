@@ -61,14 +61,14 @@ UnlhaFn entryPoint()
 
 } // namespace
 
-ArchiverReport CallArchiver(const QString& commandLine)
+ArchiverReport CallArchiver(const QString& commandLine, std::uint32_t bufferSize)
 {
     const UnlhaFn unlha = entryPoint();
-    QByteArray output(kOutputBufferSize - 1, ' ');
+    QByteArray output(qsizetype(bufferSize) - 1, ' ');
     output.append('\0');
     const QByteArray line = commandLine.toLocal8Bit();
     ArchiverReport report;
-    report.result = unlha(nullptr, line.constData(), output.data(), kOutputBufferSize);
+    report.result = unlha(nullptr, line.constData(), output.data(), bufferSize);
     const qsizetype end = output.indexOf('\0');
     report.output = QString::fromLocal8Bit(output.left(end < 0 ? output.size() : end)).trimmed();
     return report;

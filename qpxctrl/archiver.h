@@ -32,6 +32,7 @@ struct ArchiverReport {
 inline constexpr char kArchiverOverride[] = "VELMOR_UNLHA32_LIBRARY";
 
 // Runs one command line. A library that cannot be loaded is error 53, a missing entry error 453.
-ArchiverReport CallArchiver(const QString& commandLine);
+// The two command lines of a save and an open use the 1024-byte buffer; a listing needs more.
+ArchiverReport CallArchiver(const QString& commandLine, std::uint32_t bufferSize = kOutputBufferSize);
 
 } // namespace qpx

@@ -11,7 +11,7 @@ QString CommandLinePath(const QString& path)
             throw platform::component::automationError(platform::kInvalidArgument,
                 QStringLiteral("(ファイル名 %1 には使えない文字 (\" や改行) が含まれています)").arg(path));
     }
-    if (path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('\t')))
+    if (path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('\t')) || path.startsWith(QLatin1Char('-')))
         return QLatin1Char('"') + path + QLatin1Char('"');
     return path;
 }
@@ -22,9 +22,17 @@ QString SaveCommandLine(const QString& archivePath, const QString& workBitmapPat
         + QStringLiteral(" -a1 -n0");
 }
 
-QString OpenCommandLine(const QString& archivePath, const QString& folder)
+QString ListCommandLine(const QString& archivePath)
 {
-    return QStringLiteral("e ") + CommandLinePath(archivePath) + QStringLiteral(" -n0 ") + CommandLinePath(folder);
+    return QStringLiteral("l ") + CommandLinePath(archivePath);
+}
+
+QString OpenCommandLine(const QString& archivePath, const QString& folder, const QString& member)
+{
+    QString line = QStringLiteral("e ") + CommandLinePath(archivePath) + QStringLiteral(" -n0 ") + CommandLinePath(folder);
+    if (!member.isEmpty())
+        line += QLatin1Char(' ') + CommandLinePath(member);
+    return line;
 }
 
 } // namespace qpx

@@ -1,16 +1,19 @@
 #pragma once
-// The two archiver command lines: "a ARCHIVE WORKBITMAP -a1 -n0" adds the work bitmap to the
-// archive under its bare name, "e ARCHIVE -n0 FOLDER/" extracts every member into the folder.
+// The archiver command lines: "a ARCHIVE WORKBITMAP -a1 -n0" adds the work bitmap to the archive
+// under its bare name, "l ARCHIVE" lists the members with their sizes, and
+// "e ARCHIVE -n0 FOLDER/ [MEMBER]" extracts the member (without one, every member) into the folder.
 
 #include <QString>
 
 namespace qpx {
 
-// A path as one argument of a command line: in double quotes when it holds a space or a tab.
+// A path as one argument of a command line: in double quotes when it holds a space or a tab, or
+// begins with '-' (which would read as a switch).
 // A path holding a double quote or a line break cannot be passed: error 5.
 QString CommandLinePath(const QString& path);
 
 QString SaveCommandLine(const QString& archivePath, const QString& workBitmapPath);
-QString OpenCommandLine(const QString& archivePath, const QString& folder);
+QString ListCommandLine(const QString& archivePath);
+QString OpenCommandLine(const QString& archivePath, const QString& folder, const QString& member = {});
 
 } // namespace qpx

@@ -9,10 +9,14 @@
 #include "qpxctrl/basename.h"
 #include "qpxctrl/commandline.h"
 #include "qpxctrl/identity.h"
+#include "qpxctrl/members.h"
 #include "qpxctrl/workfiles.h"
 
 #include <QFile>
 #include <QPainter>
+#include <cerrno>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 
 namespace qpx {
 namespace {
@@ -23,6 +27,8 @@ using platform::component::AutomationError;
 constexpr int kInvalidFileFormat = 321;
 constexpr int kInternalError = 51;
 constexpr int kFaceSide = 32;
+// Enough for a listing of ten thousand members and more; the last step is the ceiling.
+constexpr std::uint32_t kListingBufferSizes[] = {64u << 10, 1u << 20, 16u << 20, 64u << 20};
 
 QString takeTempFolder()
 {
@@ -83,6 +89,71 @@ AutomationError openFailure(const QString& archive, const ArchiverReport& r)
     }
 }
 
+// The existence test: a link is followed to what it names. No file is the documented message; a
+// folder, device or FIFO gets its own; anything else the system refuses is an error.
+bool isArchiveFile(QWidget* parent, const QString& archive)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(archive).constData(), &st) == 0) {
+        if (S_ISREG(st.st_mode))
+            return true;
+        tell(parent, QStringLiteral("%1 はファイルではありません。").arg(archive), platform::kFileAccessError);
+        return false;
+    }
+    if (errno != ENOENT && errno != ENOTDIR)
+        throw platform::fileError(errno, archive);
+    tell(parent, QStringLiteral("指定のQPXﾌｧｲﾙはありません。"), platform::kFileNotFound);
+    return false;
+}
+
+// The archive's whole listing: the buffer grows until the listing fits.
+QList<ListedMember> listMembers(const QString& archive)
+{
+    ArchiverReport report;
+    for (const std::uint32_t size : kListingBufferSizes) {
+        report = CallArchiver(ListCommandLine(archive), size);
+        if (report.result != kArchiverOk && report.output.size() < qsizetype(size) / 2)
+            throw openFailure(archive, report);
+        if (const auto members = parseListing(report.output))
+            return *members;
+    }
+    throw AutomationError(kInternalError, QStringLiteral("QPX ファイル %1 の中身の一覧を読み取れません。").arg(archive));
+}
+
+void checkRoomFor(const QString& archive, const ListedMember& member, const QString& folder)
+{
+    if (member.size > kMaxPictureMemberBytes)
+        throw RuntimeError(platform::kOverflow,
+            QStringLiteral("QPX ファイル %1 の画像 %2 は大きすぎるため開きません (%3 バイト、%4 バイトまで)。")
+                .arg(archive, member.name).arg(member.size).arg(kMaxPictureMemberBytes));
+    struct statvfs fs {};
+    if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0
+        && std::uint64_t(fs.f_bavail) * fs.f_frsize < member.size)
+        throw RuntimeError(platform::kDiskFull,
+            QStringLiteral("一時フォルダ %1 の空きが足りないため、QPX ファイル %2 の画像 %3 (%4 バイト) を展開できません。")
+                .arg(folder, archive, member.name).arg(member.size));
+}
+
+// Extracts the picture member; the extracted file's path. An archiver that extracts no single
+// member gets the whole archive, when all of it fits.
+QString extractPicture(const QString& archive, const QList<ListedMember>& members, const ListedMember& picture,
+    const WorkFolder& folder)
+{
+    ArchiverReport report = CallArchiver(OpenCommandLine(archive, folder.path(), picture.name));
+    if (report.result == kArchiverUsage) {
+        ListedMember all {picture.name, 0};
+        for (const ListedMember& m : members)
+            all.size += m.size;
+        checkRoomFor(archive, all, folder.path());
+        report = CallArchiver(OpenCommandLine(archive, folder.path()));
+    }
+    if (report.result != kArchiverOk)
+        throw openFailure(archive, report);
+    const QString bitmap = folder.find(bareMemberName(picture.name));
+    // The archiver may write a name it could not keep (a control byte, say) in another form.
+    return bitmap.isEmpty() ? folder.onlyFile() : bitmap;
+}
+
 } // namespace
 
 PictureHolder::PictureHolder(QWidget* parent) : QWidget(parent)
@@ -117,41 +188,41 @@ bool QPXCtrl::SaveQPX(const QImage& srcPic, const QString& strName)
         return false;
     }
     const QString archive = ArchivePath(strName);
-    const QString workBitmap = WorkBitmapPath(tempFolder_, strName);
-    const QString commandLine = SaveCommandLine(archive, workBitmap);
+    CommandLinePath(archive); // a name no command line can carry fails before any file is made
     if (srcPic.isNull())
         throw RuntimeError(platform::kInvalidPicture, QStringLiteral("保存する画像がありません。"));
 
-    // Every way out before finish() restores the temporary folder as it was.
-    MovedAside aside(workBitmap);
+    // The work bitmap keeps the archive's base name (it becomes the member's name) in a folder of
+    // this save's own, so saves of one name at once never meet; the folder goes on every way out.
+    const WorkFolder folder(tempFolder_, WorkFolder::Purpose::Save);
+    const QString workBitmap = WorkBitmapPath(folder.path(), strName);
     platform::savePictureBmp24(srcPic, workBitmap);
-    aside.wroteWorkBitmap();
-    const ArchiverReport report = CallArchiver(commandLine);
+    const ArchiverReport report = CallArchiver(SaveCommandLine(archive, workBitmap));
     if (report.result != kArchiverOk)
         throw saveFailure(archive, report);
-    aside.finish();
     return true;
 }
 
 QImage QPXCtrl::OpenQPX(const QString& strName)
 {
     const QString archive = ArchivePath(strName);
-    if (!platform::fs::isOrdinaryFile(QFile::encodeName(archive).toStdString())) {
-        tell(this, QStringLiteral("指定のQPXﾌｧｲﾙはありません。"), platform::kFileNotFound);
+    if (!isArchiveFile(this, archive))
         return {};
-    }
-    const QString member = PathToBaseName(strName) + QStringLiteral(".bmp");
-
-    // The archive's members land in a folder of their own, whatever names they bear.
-    const ExtractionFolder folder(tempFolder_);
-    const ArchiverReport report = CallArchiver(OpenCommandLine(archive, folder.path()));
-    if (report.result != kArchiverOk)
-        throw openFailure(archive, report);
-    const QString bitmap = folder.find(member);
-    if (bitmap.isEmpty())
+    const QString wanted = PathToBaseName(strName) + QStringLiteral(".bmp");
+    const QList<ListedMember> members = listMembers(archive);
+    const PictureChoice choice = choosePicture(members, wanted);
+    if (choice.kind == PictureChoice::Ambiguous)
+        throw RuntimeError(platform::kFileNotFound,
+            QStringLiteral("QPX ファイル %1 には画像 %2 が複数あり、どれを開くか決められません。").arg(archive, wanted));
+    if (choice.kind != PictureChoice::Found)
         throw RuntimeError(platform::kFileNotFound,
             QStringLiteral("QPX ファイル %1 に画像 %2 がありません。保存した後で名前を変えた QPX ファイルは開けません。")
-                .arg(archive, member));
+                .arg(archive, wanted));
+
+    // Only the picture lands, in a folder of its own, once its size is known to fit.
+    const WorkFolder folder(tempFolder_, WorkFolder::Purpose::Open);
+    checkRoomFor(archive, choice.member, folder.path());
+    const QString bitmap = extractPicture(archive, members, choice.member, folder);
     try {
         picDmy_->setPicture(platform::loadPicture(bitmap));
     } catch (const RuntimeError& e) {

@@ -1,53 +1,38 @@
 #pragma once
-// The control's work files in its temporary folder: a file already at the work bitmap path is
-// moved aside while a save runs and always put back; an archive is extracted into a fresh folder
-// of its own, so that no member can replace or be mistaken for any other file there.
+// The control's work files: every save and every open gets a fresh folder of its own inside the
+// temporary folder, so that two calls with one base name, in one process or several, never touch
+// each other's files, and no archive member can replace or be mistaken for any other file there.
 
 #include <QString>
 
 namespace qpx {
 
-// Moves an ordinary file at workBitmapPath to workBitmapPath + "_QPXTEMP" + yymmddhhnnss + ".bak"
-// (never over an existing file). Until finish() succeeds, the destructor undoes the save: the
-// work bitmap written for it is removed and the moved file renamed back.
-class MovedAside {
+// A new folder inside the temporary folder, named "QPXSAVE_" or "QPXOPEN_", the creating
+// process's id and start time ("<pid>.<start time>"), then "_" and six random characters; the
+// process part lets a later sweep tell a folder whose process is gone (or whose id was reused)
+// from one still in use. Removed with all it holds on every way out.
+class WorkFolder {
 public:
-    explicit MovedAside(QString workBitmapPath);
-    ~MovedAside();
-    MovedAside(const MovedAside&) = delete;
-    MovedAside& operator=(const MovedAside&) = delete;
+    enum class Purpose { Save, Open };
 
-    const QString& backupPath() const { return backup_; }
-    // The work bitmap now exists and is ours to delete.
-    void wroteWorkBitmap() { wrote_ = true; }
-    // Deletes the work bitmap and puts the moved file back; throws when the file system refuses.
-    void finish();
-
-private:
-    int restore() noexcept; // 0 or the errno of the failed step
-
-    QString work_;
-    QString backup_;
-    bool wrote_ = false;
-    bool done_ = false;
-};
-
-// A new folder, private to one extraction, inside the temporary folder; removed with all it holds.
-class ExtractionFolder {
-public:
-    explicit ExtractionFolder(const QString& tempFolder);
-    ~ExtractionFolder();
-    ExtractionFolder(const ExtractionFolder&) = delete;
-    ExtractionFolder& operator=(const ExtractionFolder&) = delete;
+    WorkFolder(const QString& tempFolder, Purpose purpose);
+    ~WorkFolder();
+    WorkFolder(const WorkFolder&) = delete;
+    WorkFolder& operator=(const WorkFolder&) = delete;
 
     // Ends with '/'.
     const QString& path() const { return path_; }
-    // The ordinary file extracted under name, or else the only one whose name differs from it in
-    // case alone (archives from case-blind systems); empty when there is none.
+    // The ordinary file under name, or else the only one whose name differs from it in case alone
+    // (archives from case-blind systems); empty when there is none.
     QString find(const QString& name) const;
+    // The folder's one ordinary file, empty unless there is exactly one.
+    QString onlyFile() const;
 
 private:
     QString path_;
 };
+
+// "QPXSAVE_<pid>.<start time>_" or "QPXOPEN_<pid>.<start time>_" for this process.
+QString workFolderPrefix(WorkFolder::Purpose purpose);
 
 } // namespace qpx

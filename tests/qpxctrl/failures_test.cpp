@@ -112,7 +112,7 @@ TEST_F(FailureTest, AStaleWorkBitmapIsNotMistakenForTheArchivesPicture)
     ASSERT_TRUE(testPicture(9).save(tempFolder() + "lake.bmp", "BMP"));
     const QByteArray stale = readFile(tempFolder() + "lake.bmp");
 
-    EXPECT_EQ(errorOf([&] { open(*qpx, pics("lake.QPX")); }).number(), platform::kFileNotFound);
+    EXPECT_TRUE(samePixels(open(*qpx, pics("lake.QPX")), testPicture())); // the archive's own bitmap
     EXPECT_EQ(readFile(tempFolder() + "lake.bmp"), stale);
 }
 

@@ -77,6 +77,14 @@ TEST(CommandLines, AreExactlyTheArchiverCommandsWithSpacedPathsQuoted)
     EXPECT_EQ(qpx::OpenCommandLine("/pics/a\tb.qpx", "/tmp/velmor-0/"), "e \"/pics/a\tb.qpx\" -n0 /tmp/velmor-0/");
 }
 
+TEST(CommandLines, NameTheOneMemberToExtractSoThatNoMemberNameReadsAsASwitch)
+{
+    EXPECT_EQ(qpx::ListCommandLine("/pics/sea.QPX"), "l /pics/sea.QPX");
+    EXPECT_EQ(qpx::OpenCommandLine("/pics/sea.QPX", "/tmp/w/", "sea.bmp"), "e /pics/sea.QPX -n0 /tmp/w/ sea.bmp");
+    EXPECT_EQ(qpx::OpenCommandLine("/pics/sea.QPX", "/tmp/w/", "-a1.bmp"), "e /pics/sea.QPX -n0 /tmp/w/ \"-a1.bmp\"");
+    EXPECT_EQ(qpx::OpenCommandLine("/pics/sea.QPX", "/tmp/w/", "my sea.bmp"), "e /pics/sea.QPX -n0 /tmp/w/ \"my sea.bmp\"");
+}
+
 TEST(CommandLines, RefuseAPathThatNoQuotingCanCarry)
 {
     for (const char* path : {"/pics/say \"hi\".qpx", "/pics/a\nb.qpx"})

@@ -1,26 +1,19 @@
 // The work files of a save and an open, on their own.
-#include "platform/clock.h"
-#include "platform/errors.h"
 #include "qpxctrl/workfiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <unistd.h>
 
 namespace {
 
 struct WorkFilesTest : ::testing::Test {
     QTemporaryDir dir;
     QString folder = dir.path() + QLatin1Char('/');
-    QString work = folder + QStringLiteral("sea.bmp");
-
-    void SetUp() override
-    {
-        platform::setClockForTesting([] { return QDateTime(QDate(2000, 5, 22), QTime(3, 54, 8)); });
-    }
-    void TearDown() override { platform::setClockForTesting({}); }
 
     void write(const QString& path, const QByteArray& bytes) const
     {
@@ -28,62 +21,14 @@ struct WorkFilesTest : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         f.write(bytes);
     }
-    QByteArray read(const QString& path) const
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-    }
     QStringList entries() const { return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
 };
-
-TEST_F(WorkFilesTest, AFileAtTheWorkPathWaitsUnderItsBackupNameAndComesBackWhateverHappens)
-{
-    for (const bool finished : {true, false}) {
-        write(work, "original");
-        {
-            qpx::MovedAside aside(work);
-            EXPECT_EQ(aside.backupPath(), work + QStringLiteral("_QPXTEMP000522035408.bak"));
-            EXPECT_EQ(read(aside.backupPath()), "original");
-            EXPECT_FALSE(QFile::exists(work));
-            write(work, "work bitmap");
-            aside.wroteWorkBitmap();
-            if (finished)
-                aside.finish();
-        }
-        EXPECT_EQ(entries(), QStringList {"sea.bmp"}) << finished;
-        EXPECT_EQ(read(work), "original") << finished;
-    }
-}
-
-TEST_F(WorkFilesTest, WithNothingMovedOnlyTheWorkBitmapWrittenIsRemoved)
-{
-    {
-        qpx::MovedAside aside(work);
-        EXPECT_TRUE(aside.backupPath().isEmpty());
-    } // the save failed before writing: nothing to remove
-    EXPECT_TRUE(entries().isEmpty());
-    {
-        qpx::MovedAside aside(work);
-        write(work, "work bitmap");
-        aside.wroteWorkBitmap();
-    }
-    EXPECT_TRUE(entries().isEmpty());
-}
-
-TEST_F(WorkFilesTest, ABackupNameAlreadyTakenIsNeverOverwritten)
-{
-    write(work, "original");
-    write(work + QStringLiteral("_QPXTEMP000522035408.bak"), "left from before");
-    EXPECT_THROW(qpx::MovedAside aside(work), platform::RuntimeError);
-    EXPECT_EQ(read(work), "original");
-    EXPECT_EQ(read(work + QStringLiteral("_QPXTEMP000522035408.bak")), "left from before");
-}
 
 TEST_F(WorkFilesTest, AnExtractionFolderFindsItsMemberByNameOrUnambiguousCaseAndVanishes)
 {
     QString path;
     {
-        qpx::ExtractionFolder extracted(folder);
+        qpx::WorkFolder extracted(folder, qpx::WorkFolder::Purpose::Open);
         path = extracted.path();
         EXPECT_TRUE(path.startsWith(folder));
         EXPECT_TRUE(path.endsWith('/'));
@@ -97,9 +42,34 @@ TEST_F(WorkFilesTest, AnExtractionFolderFindsItsMemberByNameOrUnambiguousCaseAnd
         EXPECT_EQ(extracted.find("river.bmp"), QString());
         ASSERT_TRUE(QFile::link(path + "sea.bmp", path + "link.bmp"));
         EXPECT_EQ(extracted.find("link.bmp"), QString()); // a link is no extracted picture
+        EXPECT_EQ(extracted.onlyFile(), QString());
     }
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(entries().isEmpty());
+}
+
+// A sweep of stale folders reads the owner from the name: this process's id and start time.
+TEST_F(WorkFilesTest, FolderNamesCarryTheirPurposeAndTheProcessThatMadeThem)
+{
+    QFile stat(QStringLiteral("/proc/self/stat"));
+    ASSERT_TRUE(stat.open(QIODevice::ReadOnly));
+    const QList<QByteArray> fields = stat.readAll().split(')').last().trimmed().split(' ');
+    const QString process = QStringLiteral("%1.%2").arg(::getpid()).arg(QString::fromLatin1(fields.at(22 - 3)));
+
+    qpx::WorkFolder save(folder, qpx::WorkFolder::Purpose::Save);
+    qpx::WorkFolder again(folder, qpx::WorkFolder::Purpose::Save);
+    qpx::WorkFolder open(folder, qpx::WorkFolder::Purpose::Open);
+    EXPECT_EQ(qpx::workFolderPrefix(qpx::WorkFolder::Purpose::Save), "QPXSAVE_" + process + "_");
+    for (const qpx::WorkFolder* f : {&save, &again, &open}) {
+        const QString name = f->path().mid(folder.size()).chopped(1);
+        const QString prefix = f == &open ? "QPXOPEN_" + process + "_" : "QPXSAVE_" + process + "_";
+        EXPECT_TRUE(name.startsWith(prefix)) << name.toStdString();
+        EXPECT_EQ(name.size(), prefix.size() + 6) << name.toStdString();
+        EXPECT_EQ(QFileInfo(f->path()).permissions() & (QFile::ReadGroup | QFile::ReadOther), 0);
+    }
+    EXPECT_NE(save.path(), again.path());
+    write(save.path() + "sea.bmp", "work");
+    EXPECT_EQ(save.onlyFile(), save.path() + "sea.bmp");
 }
 
 } // namespace
