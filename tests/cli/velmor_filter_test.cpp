@@ -209,16 +209,17 @@ TEST_F(VelmorFilterQpxTest, QpxFilesAreWrittenAndReadThroughTheControl)
         (QStringList{QStringLiteral("direct.qpx"), QStringLiteral("sea.qpx")}));
 }
 
-TEST_F(VelmorFilterQpxTest, AMissingOrRenamedQpxFileFailsClearly)
+TEST_F(VelmorFilterQpxTest, ARenamedQpxFileOpensAndAMissingOneFailsClearly)
 {
     testsupport::writeFile(path(QStringLiteral("sea.bmp")), encoded(photo(3, 3), "BMP"));
     ASSERT_EQ(run({QStringLiteral("-o"), path(QStringLiteral("sea.qpx")), path(QStringLiteral("sea.bmp"))}).exitCode, 0);
     QFile::rename(path(QStringLiteral("sea.qpx")), path(QStringLiteral("lake.qpx")));
-    for (const char* name : {"lake.qpx", "gone.qpx"}) {
-        const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), path(QString::fromLatin1(name))});
-        EXPECT_EQ(r.exitCode, 1) << name;
-        EXPECT_TRUE(r.err.contains(QString::fromLatin1(name))) << r.err.toStdString();
-    }
+    const Outcome renamed = run({QStringLiteral("-o"), path(QStringLiteral("lake.bmp")), path(QStringLiteral("lake.qpx"))});
+    EXPECT_EQ(renamed.exitCode, 0) << renamed.err.toStdString();
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("lake.bmp"))));
+    const Outcome r = run({QStringLiteral("-o"), path(QStringLiteral("out.bmp")), path(QStringLiteral("gone.qpx"))});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("gone.qpx"))) << r.err.toStdString();
     EXPECT_FALSE(QFile::exists(path(QStringLiteral("out.bmp"))));
 }
 

@@ -6,6 +6,7 @@
 #include "velmor/cli/options.h"
 #include "velmor/cli/progress.h"
 #include "velmor/cli/qpxhost.h"
+#include "velmor/cli/samefile.h"
 #include "velmor/engine/filters.h"
 #include "velmor/workflow/qpxfile.h"
 
@@ -52,17 +53,23 @@ struct Job {
     QString input;
     QString output;
     QString failure; // empty when written
+    bool ran = false;
 };
+
+const QString kInterrupted = QStringLiteral("中断したため書き込んでいません");
 
 std::vector<Job> planJobs(const cli::Options& options)
 {
     std::vector<Job> jobs;
     QSet<QString> taken;
+    const cli::InputFiles inputs(options.inputs);
     for (const QString& input : options.inputs) {
         Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirKind) : options.output, {}};
         const QString key = QFileInfo(job.output).absoluteFilePath();
         if (taken.contains(key))
             job.failure = QStringLiteral("出力 %1 は別の入力と同じ名前になります").arg(job.output);
+        else if (const QString same = inputs.sameAs(job.output); !same.isEmpty())
+            job.failure = QStringLiteral("出力 %1 は入力 %2 と同じファイルのため、書き込みません").arg(job.output, same);
         taken.insert(key);
         jobs.push_back(std::move(job));
     }
@@ -74,8 +81,12 @@ void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
 {
     std::unique_ptr<cli::Source> source =
         workflow::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
-    if (workflow::isQpxPath(job.output))
-        qpx->save(cli::filteredPicture(*source, colour), job.output);
+    if (workflow::isQpxPath(job.output)) {
+        const QImage picture = cli::filteredPicture(*source, colour);
+        if (gStop) // past this point the save runs to its end and counts as written
+            throw cli::Stopped{};
+        qpx->save(picture, job.output);
+    }
     else
         cli::writeFilteredBitmap(*source, job.output, colour, gStop);
 }
@@ -141,11 +152,12 @@ int main(int argc, char** argv)
                 } catch (const platform::RuntimeError& e) {
                     job.failure = e.text();
                 } catch (const cli::Stopped&) {
-                    job.failure = QStringLiteral("中断しました");
+                    job.failure = kInterrupted;
                 } catch (const std::bad_alloc&) {
                     job.failure = QStringLiteral("メモリが足りません");
                 }
             }
+            job.ran = true;
             progress.advance();
         }
         if (--running == 0)
@@ -160,13 +172,19 @@ int main(int argc, char** argv)
     qpx.reset();
 
     int failed = 0;
+    for (Job& job : jobs)
+        if (gStop && !job.ran && job.failure.isEmpty())
+            job.failure = kInterrupted; // never started
     for (const Job& job : jobs)
         if (!job.failure.isEmpty()) {
             ++failed;
             printLine(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
                                                         : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
         }
-    if (gStop)
+    if (gStop) {
+        printLine(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません")
+                      .arg(int(jobs.size()) - failed).arg(failed));
         return 130;
+    }
     return failed ? 1 : 0;
 }
