@@ -74,7 +74,9 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     EXPECT_TRUE(controlFiles().isEmpty()) << controlFiles().join(QLatin1Char(' ')).toStdString();
 }
 
-TEST_F(QpxRoad, ARenamedArchiveIsRefusedWithAMessageAndTheSourceStays)
+// A renamed archive opens by its only bitmap; one holding two bitmaps, neither of its name, is
+// refused with a message and the source stays.
+TEST_F(QpxRoad, ARenamedArchiveOpensUnlessItsPictureIsAmbiguous)
 {
     frmMain& w = open();
     const QString photo = write(QStringLiteral("png"));
@@ -82,8 +84,16 @@ TEST_F(QpxRoad, ARenamedArchiveIsRefusedWithAMessageAndTheSourceStays)
     create(pictures + QStringLiteral("sea.qpx"));
     ASSERT_TRUE(QFile::rename(pictures + QStringLiteral("sea.qpx"), pictures + QStringLiteral("lake.qpx")));
     browse(pictures + QStringLiteral("lake.qpx"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(w.txtFile->text(), pictures + QStringLiteral("lake.qpx"));
+
+    browse(photo);
+    ASSERT_TRUE(QFile::copy(pictures + QStringLiteral("lake.qpx"), pictures + QStringLiteral("river.qpx")));
+    create(pictures + QStringLiteral("river.qpx")); // now holds river.bmp beside sea.bmp
+    ASSERT_TRUE(QFile::rename(pictures + QStringLiteral("river.qpx"), pictures + QStringLiteral("pond.qpx")));
+    browse(pictures + QStringLiteral("pond.qpx"));
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(messages[0].contains(QStringLiteral("lake"))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("pond"))) << messages[0].toStdString();
     EXPECT_EQ(w.txtFile->text(), photo);
     EXPECT_TRUE(w.cmdPrev->isEnabled());
 }

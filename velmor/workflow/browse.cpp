@@ -9,6 +9,7 @@
 #include "platform/tempnames.h"
 #include "velmor/engine/sourcepixels.h"
 #include "velmor/workflow/qpxfile.h"
+#include "velmor/workflow/sourceguard.h"
 
 #include <QFile>
 
@@ -83,6 +84,7 @@ void cmdBrws_Click(Window& window)
 
     shell::FormState& form = window.form();
     window.setFileText(path);
+    rememberSourceFile(window, path);
     window.setSourcePicture(source.picture);
     form.SourceTempPath = source.tempPath;
     window.setPreviewPicture(QImage());

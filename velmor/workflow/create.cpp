@@ -8,6 +8,7 @@
 #include "velmor/workflow/copyfile.h"
 #include "velmor/workflow/outputpicture.h"
 #include "velmor/workflow/qpxfile.h"
+#include "velmor/workflow/sourceguard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -24,6 +25,8 @@ void cmdMake_Click(Window& window)
     if (!shell::confirmed([&] { dialog.ShowSave(); }))
         return;
     const QString destination = dialog.FileName;
+    if (!mayWriteOverSource(window, destination, isQpxPath(destination)))
+        return; // the source picture stays; nothing is rendered or written
 
     shell::FormState& form = window.form();
     if (!form.PreviewFresh) {

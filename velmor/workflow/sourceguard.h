@@ -1,0 +1,24 @@
+#pragma once
+// Create never writes over the picture the source was opened from unasked: the save dialog's own
+// overwrite prompt does not say that the photo itself would become a filtered bitmap.
+
+#include <QString>
+#include <functional>
+
+namespace workflow {
+
+class Window;
+
+// Asks the user; true lets the write go ahead. The default is a modal Yes/No box with No first.
+using ReplaceQuestion = std::function<bool(const QString& text)>;
+// Replaces the question for the whole process (tests answer it); empty restores the default.
+void setReplaceQuestion(ReplaceQuestion question);
+
+// Browse calls this once the window shows the picture from path.
+void rememberSourceFile(const Window& window, const QString& path);
+
+// True when writing destination replaces no source file (by any name: links count), or when the
+// user agreed to replace it. A QPX destination says its picture would be replaced instead.
+bool mayWriteOverSource(const Window& window, const QString& destination, bool qpx);
+
+} // namespace workflow
