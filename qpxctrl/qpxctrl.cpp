@@ -141,7 +141,7 @@ QString extractPicture(const QString& archive, const QList<ListedMember>& member
 {
     ArchiverReport report = CallArchiver(OpenCommandLine(archive, folder.path(), picture.name));
     if (report.result == kArchiverUsage) {
-        ListedMember all {picture.name, 0};
+        ListedMember all {QStringLiteral("%1 ほか全メンバ").arg(picture.name), 0};
         for (const ListedMember& m : members)
             all.size += m.size;
         checkRoomFor(archive, all, folder.path());
