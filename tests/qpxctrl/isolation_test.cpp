@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 #include <sys/stat.h>
+#include <vector>
 
 using namespace testsupport;
 using platform::component::AutomationError;
@@ -128,22 +129,31 @@ TEST_F(IsolationTest, ASaveHeldMidwayKeepsItsOwnPictureWhileAnotherOfTheSameName
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
 }
 
-TEST_F(IsolationTest, TenRoundsOfTwoSavesOfOneNameAtOnceEachHoldTheirOwnPicture)
+TEST_F(IsolationTest, TenSavesOfOneNameAtOnceIntoTenFoldersEachHoldTheirOwnPicture)
 {
-    QString input[2];
-    QImage expected[2];
-    prepareInputs(input, expected);
+    constexpr int kSaves = 10;
+    std::vector<QImage> expected;
+    std::vector<QString> inputs;
+    for (int i = 0; i < kSaves; ++i) {
+        QDir().mkpath(pics(QStringLiteral("camera%1").arg(i)));
+        inputs.push_back(pics(QStringLiteral("in%1.bmp").arg(i)));
+        ASSERT_TRUE(testPicture(i * 25).scaled(640, 480).save(inputs.back(), "BMP"));
+        const QString ref = pics(QStringLiteral("ref%1.bmp").arg(i));
+        ASSERT_EQ(run(binPath("velmor-filter"), {"-q", "-f", "sepia", "-o", ref, inputs.back()}), 0);
+        expected.push_back(platform::loadPicture(ref));
+    }
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (int round = 0; round < 10; ++round) {
-        QFile::remove(pics("A/IMG_0001.qpx"));
-        QFile::remove(pics("B/IMG_0001.qpx"));
-        QProcess* a = startFilter(input[0], pics("A/IMG_0001.qpx"), env);
-        QProcess* b = startFilter(input[1], pics("B/IMG_0001.qpx"), env);
-        QByteArray output;
-        EXPECT_TRUE(finished(a, &output)) << round << ": " << output.toStdString();
-        EXPECT_TRUE(finished(b, &output)) << round << ": " << output.toStdString();
-        EXPECT_TRUE(holdsExactly(pics("A/IMG_0001.qpx"), expected[0])) << round;
-        EXPECT_TRUE(holdsExactly(pics("B/IMG_0001.qpx"), expected[1])) << round;
+    for (int round = 0; round < 2; ++round) {
+        std::vector<QProcess*> running;
+        for (int i = 0; i < kSaves; ++i)
+            running.push_back(startFilter(inputs[std::size_t(i)], pics(QStringLiteral("camera%1/IMG_0001.qpx").arg(i)), env));
+        for (int i = 0; i < kSaves; ++i) {
+            QByteArray output;
+            EXPECT_TRUE(finished(running[std::size_t(i)], &output)) << round << "/" << i << ": " << output.toStdString();
+        }
+        for (int i = 0; i < kSaves; ++i)
+            EXPECT_TRUE(holdsExactly(pics(QStringLiteral("camera%1/IMG_0001.qpx").arg(i)), expected[std::size_t(i)]))
+                << round << "/" << i;
     }
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
 }
