@@ -6,9 +6,10 @@ namespace qpx {
 namespace {
 
 // "  元のサイズ    圧縮後    率  方式   日時                 名前" is the heading, then one line a
-// member: original and packed sizes, ratio, method, local time (or "----"), two spaces, name.
+// member: original and packed sizes, ratio, method, local time (or "----"), two spaces, name, and
+// a stored comment in brackets after two more spaces.
 const QRegularExpression kMemberLine(QStringLiteral(
-    R"(^ *(\d+) +\d+ +[0-9.]+% +\S+ +(?:\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|-+)  (.*)$)"));
+    R"(^ *(\d+) +\d+ +[0-9.]+% +\S+ +(?:\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|-+)  (.*?)(?:  \[.*\])?$)"));
 // The closing line: "N 個のメンバ, 合計 ORIGINAL → PACKED バイト".
 const QRegularExpression kSummaryLine(QStringLiteral(R"(^(\d+) 個のメンバ, 合計 \d+)"));
 

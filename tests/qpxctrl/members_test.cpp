@@ -45,18 +45,22 @@ TEST(ChoosePicture, TheNamedMemberWinsElseTheOnlyBitmap)
 const char kListing[] = "  元のサイズ    圧縮後    率  方式   日時                 名前\n"
                         "         158       102  64.6% -lh5- 2026-12-07 12:00:00  sea.bmp\n"
                         "  4294967295        10   0.0% -lh5- ----  big file.bmp\n"
-                        "2 個のメンバ, 合計 4294967453 → 112 バイト";
+                        "           0         0   0.0% -lhd- 2026-12-07 12:00:00  pics/\n"
+                        "          12        12 100.0% -lh0- 2026-12-07 12:00:00  notes.txt  [a comment]\n"
+                        "4 個のメンバ, 合計 4294967465 → 124 バイト";
 
 TEST(ParseListing, ReadsNamesAndDeclaredSizes)
 {
     const auto listed = qpx::parseListing(QString::fromUtf8(kListing));
     ASSERT_TRUE(listed);
-    ASSERT_EQ(listed->size(), 2);
+    ASSERT_EQ(listed->size(), 4);
     EXPECT_EQ(listed->at(0).name, "sea.bmp");
     EXPECT_EQ(listed->at(0).size, 158u);
     EXPECT_EQ(listed->at(1).name, "big file.bmp");
     EXPECT_EQ(listed->at(1).size, 4294967295u);
     EXPECT_GT(listed->at(1).size, qpx::kMaxPictureMemberBytes);
+    EXPECT_EQ(qpx::bareMemberName(listed->at(2).name), ""); // a folder
+    EXPECT_EQ(listed->at(3).name, "notes.txt");
 }
 
 // A listing cut short by the buffer must never pass for a whole one: a member might go unseen.
