@@ -172,7 +172,6 @@ TEST_F(IsolationTest, APictureDeclaredLargerThanAnyLoadableBitmapIsRefusedBefore
 // picture is neither written nor even decoded.
 TEST_F(IsolationTest, OnlyThePictureIsExtracted)
 {
-    ScopedEnv archiver("VELMOR_UNLHA32_LIBRARY", QFile::encodeName(binPath("libunlha32.so")));
     auto qpx = create();
     ASSERT_EQ(save(*qpx, testPicture(), pics("sea.QPX")), QVariant(-1));
     const QByteArray extra = declaredMember("movie.mp4", 0xF0000000u, "not lh5 data");
@@ -226,7 +225,6 @@ TEST_F(IsolationTest, TheExistenceTestFollowsLinksAndRefusesWhatIsNoFileByName)
 // The listing the control reads comes from the real archiver: a change to its layout shows here.
 TEST_F(IsolationTest, TheArchiversRealListingIsReadWhole)
 {
-    ScopedEnv archiver("VELMOR_UNLHA32_LIBRARY", QFile::encodeName(binPath("libunlha32.so")));
     QDir().mkpath(pics("src"));
     QStringList files;
     for (int i = 0; i < 300; ++i) { // a listing longer than the 1024-byte buffer
