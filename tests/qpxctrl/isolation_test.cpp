@@ -75,25 +75,29 @@ struct IsolationTest : QpxHostTest {
             QThread::msleep(5);
         return QFile::exists(path);
     }
-    // Two inputs and what velmor-filter's sepia makes of each, as a bitmap.
-    void prepareInputs(QString input[2], QImage expected[2])
+    std::vector<QString> inputs;
+    std::vector<QImage> expected; // what velmor-filter's sepia makes of each input
+    // Inputs that differ, each to be saved as camera<i>/IMG_0001.qpx.
+    void prepareInputs(int count)
     {
-        QDir().mkpath(pics("A"));
-        QDir().mkpath(pics("B"));
-        for (int i = 0; i < 2; ++i) {
-            input[i] = pics(QStringLiteral("in%1.bmp").arg(i));
-            QImage picture = testPicture(i * 40).scaled(640, 480);
-            ASSERT_TRUE(picture.save(input[i], "BMP"));
+        for (int i = 0; i < count; ++i) {
+            QDir().mkpath(pics(QStringLiteral("camera%1").arg(i)));
+            inputs.push_back(pics(QStringLiteral("in%1.bmp").arg(i)));
+            ASSERT_TRUE(testPicture(i * 25).scaled(640, 480).save(inputs.back(), "BMP"));
             const QString ref = pics(QStringLiteral("ref%1.bmp").arg(i));
-            ASSERT_EQ(run(binPath("velmor-filter"), {"-q", "-f", "sepia", "-o", ref, input[i]}), 0);
-            expected[i] = platform::loadPicture(ref);
+            ASSERT_EQ(run(binPath("velmor-filter"), {"-q", "-f", "sepia", "-o", ref, inputs.back()}), 0);
+            expected.push_back(platform::loadPicture(ref));
         }
-        ASSERT_FALSE(samePixels(expected[0], expected[1]));
     }
-    bool holdsExactly(const QString& qpxFile, const QImage& expected)
+    static QString outputOf(int i) { return QStringLiteral("camera%1/IMG_0001.qpx").arg(i); }
+    QProcess* startSave(int i, const QProcessEnvironment& env)
+    {
+        return startFilter(inputs[std::size_t(i)], pics(outputOf(i)), env);
+    }
+    bool holdsItsOwnPicture(int i)
     {
         auto qpx = create();
-        return samePixels(open(*qpx, qpxFile), expected);
+        return samePixels(open(*qpx, pics(outputOf(i))), expected[std::size_t(i)]);
     }
 };
 
@@ -101,9 +105,7 @@ struct IsolationTest : QpxHostTest {
 // one shared work bitmap path would be taken over; then each goes on in turn.
 TEST_F(IsolationTest, ASaveHeldMidwayKeepsItsOwnPictureWhileAnotherOfTheSameNameRuns)
 {
-    QString input[2];
-    QImage expected[2];
-    prepareInputs(input, expected);
+    prepareInputs(2);
     const QString doors = root.filePath("doors");
     QDir().mkpath(doors);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -111,10 +113,10 @@ TEST_F(IsolationTest, ASaveHeldMidwayKeepsItsOwnPictureWhileAnotherOfTheSameName
     env.insert("VELMOR_TEST_REAL_UNLHA32", binPath("libunlha32.so"));
     env.insert("VELMOR_TEST_HOLD_DIR", doors);
 
-    QProcess* first = startFilter(input[0], pics("A/IMG_0001.qpx"), env);
+    QProcess* first = startSave(0, env);
     const QString firstDoor = doors + QStringLiteral("/%1").arg(first->processId());
     ASSERT_TRUE(waitFor(firstDoor + ".held"));
-    QProcess* second = startFilter(input[1], pics("B/IMG_0001.qpx"), env);
+    QProcess* second = startSave(1, env);
     const QString secondDoor = doors + QStringLiteral("/%1").arg(second->processId());
     ASSERT_TRUE(waitFor(secondDoor + ".held"));
     // The first goes on while the second waits with its own work bitmap written.
@@ -124,36 +126,24 @@ TEST_F(IsolationTest, ASaveHeldMidwayKeepsItsOwnPictureWhileAnotherOfTheSameName
     writeFile(secondDoor + ".go", "");
     EXPECT_TRUE(finished(second, &output)) << output.toStdString();
 
-    EXPECT_TRUE(holdsExactly(pics("A/IMG_0001.qpx"), expected[0]));
-    EXPECT_TRUE(holdsExactly(pics("B/IMG_0001.qpx"), expected[1]));
+    EXPECT_TRUE(holdsItsOwnPicture(0));
+    EXPECT_TRUE(holdsItsOwnPicture(1));
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
 }
 
 TEST_F(IsolationTest, TenSavesOfOneNameAtOnceIntoTenFoldersEachHoldTheirOwnPicture)
 {
     constexpr int kSaves = 10;
-    std::vector<QImage> expected;
-    std::vector<QString> inputs;
-    for (int i = 0; i < kSaves; ++i) {
-        QDir().mkpath(pics(QStringLiteral("camera%1").arg(i)));
-        inputs.push_back(pics(QStringLiteral("in%1.bmp").arg(i)));
-        ASSERT_TRUE(testPicture(i * 25).scaled(640, 480).save(inputs.back(), "BMP"));
-        const QString ref = pics(QStringLiteral("ref%1.bmp").arg(i));
-        ASSERT_EQ(run(binPath("velmor-filter"), {"-q", "-f", "sepia", "-o", ref, inputs.back()}), 0);
-        expected.push_back(platform::loadPicture(ref));
-    }
-    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    prepareInputs(kSaves);
     for (int round = 0; round < 2; ++round) {
         std::vector<QProcess*> running;
         for (int i = 0; i < kSaves; ++i)
-            running.push_back(startFilter(inputs[std::size_t(i)], pics(QStringLiteral("camera%1/IMG_0001.qpx").arg(i)), env));
+            running.push_back(startSave(i, QProcessEnvironment::systemEnvironment()));
         for (int i = 0; i < kSaves; ++i) {
             QByteArray output;
             EXPECT_TRUE(finished(running[std::size_t(i)], &output)) << round << "/" << i << ": " << output.toStdString();
+            EXPECT_TRUE(holdsItsOwnPicture(i)) << round << "/" << i;
         }
-        for (int i = 0; i < kSaves; ++i)
-            EXPECT_TRUE(holdsExactly(pics(QStringLiteral("camera%1/IMG_0001.qpx").arg(i)), expected[std::size_t(i)]))
-                << round << "/" << i;
     }
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
 }
