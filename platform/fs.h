@@ -21,9 +21,13 @@ int createExclusive(const std::string& path, int mode = 0666) noexcept;
 std::string folderOf(const std::string& path);
 std::string baseNameOf(const std::string& path);
 
-// Writes a file under a temporary name in the target's folder; commit() flushes it to disk
-// and renames it over the target, so the target is either its old self or complete and new.
-// Without commit() the temporary file is removed. Failures throw std::system_error.
+// Writes a file in the target's folder that gets a name only when complete; commit() flushes it
+// to disk and puts it in place of the target at once, so the target is either its old self or
+// complete and new, even when the process is killed midway. The file has no name while it is
+// written where the file system allows (else a hidden temporary name beside the target).
+// A target that is a character device (/dev/null) or a named pipe with a reader is written into
+// directly and stays what it is; a socket, block device or folder is refused.
+// Without commit() nothing is left behind. Failures throw std::system_error.
 class AtomicFile {
 public:
     explicit AtomicFile(std::string target);
@@ -32,19 +36,30 @@ public:
     AtomicFile& operator=(const AtomicFile&) = delete;
 
     void write(const void* data, std::size_t size);
-    // durable: flush to disk before the rename (user files); scratch files may skip it.
+    // durable: flush to disk before it takes the target's place (user files); scratch files may skip it.
     void commit(bool durable = true);
     void discard() noexcept;
 
     int fd() const { return fd_; }
     const std::string& target() const { return target_; }
+    // The temporary name, empty while the file has none (unnamed, or written into the target).
     const std::string& tempPath() const { return temp_; }
 
 private:
+    enum class Kind { Unnamed, Named, Direct };
+    void openDirect(bool pipe);
+    void linkIntoPlace();
+
     std::string target_;
     std::string temp_;
     int fd_ = -1;
+    Kind kind_ = Kind::Unnamed;
+    bool pipe_ = false;
 };
+
+// For tests: true makes every new AtomicFile use a named temporary file, as on file systems
+// without unnamed files.
+void useNamedTemporaryFiles(bool on) noexcept;
 
 // Writes a file in pieces on a second thread while the caller fills the next piece: two buffers
 // take turns, so producing the bytes (decoding, rendering) and writing them overlap.
