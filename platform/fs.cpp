@@ -16,6 +16,33 @@ bool isOrdinaryFile(const std::string& path) noexcept
     return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
+int openRegularForReading(const std::string& path) noexcept
+{
+    // Opening a pipe waits for a writer and a device may act on being opened: look first, then
+    // make sure that what was opened is still what was looked at.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return -1;
+    auto refuse = [](const struct stat& s) {
+        errno = S_ISDIR(s.st_mode) ? EISDIR : ENODEV;
+        return -1;
+    };
+    if (!S_ISREG(st.st_mode))
+        return refuse(st);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const struct stat now = st;
+        ::close(fd);
+        return refuse(now);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
 int createExclusive(const std::string& path, int mode) noexcept
 {
     return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);

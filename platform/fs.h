@@ -13,6 +13,12 @@ namespace platform::fs {
 // folder or device is never an ordinary file.
 bool isOrdinaryFile(const std::string& path) noexcept;
 
+// Opens path for reading only when it is a regular file (a final link is followed), without
+// ever blocking: a named pipe, device, socket or folder is not opened at all. Returns the
+// descriptor, or -1 with errno set (ENODEV for something that is not a regular file, EISDIR for
+// a folder).
+int openRegularForReading(const std::string& path) noexcept;
+
 // Creates path exclusively (never over an existing name, never through a link) for writing.
 // Returns the descriptor, or -1 with errno set (EEXIST when the name is taken).
 int createExclusive(const std::string& path, int mode = 0666) noexcept;

@@ -7,7 +7,6 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <cerrno>
 #include <cstring>
@@ -22,22 +21,34 @@ QString named(const QString& path, const QString& reason)
     return QStringLiteral("%1: %2").arg(path, reason);
 }
 
+// The whole file; a pipe, device or folder is refused before it is opened, so nothing waits on it.
+QByteArray readPictureFile(const QString& path)
+{
+    const int fd = fs::openRegularForReading(QFile::encodeName(path).toStdString());
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT)
+            throw RuntimeError(kFileNotFound, named(path, QStringLiteral("ファイルが見つかりません")));
+        if (err == ENODEV || err == EISDIR)
+            throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("ファイルではありません")));
+        throw RuntimeError(kPermissionDenied, named(path, QStringLiteral("読み込めません (%1)").arg(errnoReason(err))));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    return bytes;
+}
+
 } // namespace
 
 QImage loadPicture(const QString& path)
 {
-    QFileInfo info(path);
-    if (!info.exists())
-        throw RuntimeError(kFileNotFound, named(path, QStringLiteral("ファイルが見つかりません")));
-    if (!info.isFile())
-        throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("ファイルではありません")));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(kPermissionDenied, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    QByteArray bytes = readPictureFile(path);
     if (bytes.isEmpty())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("空のファイルです")));
     if (const QString problem = truncationProblem(bytes); !problem.isEmpty())

@@ -34,7 +34,7 @@ public:
     // False when the file is not a complete plain 24-bit bottom-up bitmap within the size limit.
     bool open(const QString& input)
     {
-        fd_ = ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC);
+        fd_ = platform::fs::openRegularForReading(QFile::encodeName(input).toStdString()); // never waits on a pipe
         struct stat st {};
         std::uint8_t head[platform::bmp24::kHeaderSize];
         if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)

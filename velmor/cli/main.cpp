@@ -2,10 +2,12 @@
 
 #include "platform/errors.h"
 #include "platform/settings.h"
+#include "platform/tempsweep.h"
 #include "velmor/cli/filterjob.h"
 #include "velmor/cli/options.h"
 #include "velmor/cli/progress.h"
 #include "velmor/cli/qpxhost.h"
+#include "velmor/cli/stopsignals.h"
 #include "velmor/engine/filters.h"
 #include "velmor/workflow/qpxfile.h"
 
@@ -21,11 +23,6 @@
 namespace {
 
 std::atomic<bool> gStop{false};
-
-void onSignal(int)
-{
-    gStop.store(true);
-}
 
 void printLine(const QString& text)
 {
@@ -102,6 +99,7 @@ int main(int argc, char** argv)
         std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    platform::sweepTempFolderAtStartUp();
     std::vector<Job> jobs = planJobs(options);
 
     // The QPX control is a widget and needs a widget application; a command never shows it.
@@ -123,8 +121,10 @@ int main(int argc, char** argv)
         custom = options.customColor ? *options.customColor : storedCustomColour();
     const engine::ColorValue colour = engine::filterColor(options.filter, custom);
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    cli::StopSignals stopSignals(gStop, [] {
+        platform::removeOwnWorkFolders();
+        printLine(QStringLiteral("velmor-filter: 中断しました"));
+    });
 
     // Workers take jobs in turn; the main thread runs the event loop that carries the control's calls.
     const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
@@ -157,6 +157,7 @@ int main(int argc, char** argv)
     app->exec();
     for (auto& t : pool)
         t.join();
+    stopSignals.ended();
     qpx.reset();
 
     int failed = 0;

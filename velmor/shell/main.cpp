@@ -2,6 +2,7 @@
 
 #include "velmor/shell/frmmain.h"
 #include "velmor/shell/japanese.h"
+#include "platform/tempsweep.h"
 
 #include <QApplication>
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velmor"));
     shell::installJapaneseTranslations(app);
     QApplication::setFont(shell::japaneseUiFont());
+    platform::sweepTempFolderAtStartUp(); // what killed runs left in the temporary folder
 
     frmMain window;
     if (!window.Form_Load())

@@ -1,0 +1,149 @@
+#include "platform/tempsweep.h"
+
+#include "platform/errors.h"
+#include "platform/tempfolder.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <cerrno>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace stdfs = std::filesystem;
+
+namespace platform {
+namespace {
+
+const char kLockName[] = "instances.lock";
+
+// "QPXOPEN_1234.56789_a1B2c3": prefix, pid, start time.
+const QRegularExpression kOwnedFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_([0-9]{1,10})\\.([0-9]{1,20})_.+$"));
+// The folders of earlier versions, which carry no owner.
+const QRegularExpression kOwnerlessFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_[^.]+$"));
+// The window's bitmaps, "<prefix><14-digit stamp>_NNN.bmp", and earlier work bitmaps "<base>.bmp".
+const QRegularExpression kOwnerlessFile(QStringLiteral("^.+\\.bmp$"), QRegularExpression::CaseInsensitiveOption);
+
+bool removeEntry(const stdfs::path& path)
+{
+    std::error_code ec;
+    return stdfs::remove_all(path, ec) != static_cast<std::uintmax_t>(-1) && !ec; // links are not followed
+}
+
+std::unique_ptr<InstanceLock>& processLock()
+{
+    static std::unique_ptr<InstanceLock> lock;
+    return lock;
+}
+
+} // namespace
+
+std::string processStamp(pid_t pid)
+{
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string stat((std::istreambuf_iterator<char>(in)), {});
+    // The command name may hold spaces and parentheses: the fields start after the last ')'.
+    const auto close = stat.rfind(')');
+    if (close == std::string::npos)
+        return {};
+    std::size_t at = close + 1;
+    for (int field = 3; field < 22; ++field) { // start time is field 22
+        at = stat.find(' ', at + 1);
+        if (at == std::string::npos)
+            return {};
+    }
+    const auto end = stat.find(' ', at + 1);
+    const std::string start = stat.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+    if (start.empty() || start.find_first_not_of("0123456789") != std::string::npos)
+        return {};
+    return std::to_string(pid) + "." + start;
+}
+
+InstanceLock::InstanceLock(const QString& folder) : folder_(folder)
+{
+    if (!folder_.endsWith(QLatin1Char('/')))
+        folder_ += QLatin1Char('/');
+    const QByteArray path = QFile::encodeName(folder_ + QLatin1String(kLockName));
+    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd_ < 0)
+        throw fileError(errno, QFile::decodeName(path));
+    alone_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+    if (!alone_) {
+        // Another instance holds it shared, or is sweeping for a moment.
+        while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
+        }
+    }
+}
+
+InstanceLock::~InstanceLock()
+{
+    if (fd_ >= 0)
+        ::close(fd_); // releases the lock
+}
+
+int InstanceLock::sweep()
+{
+    int removed = 0;
+    std::error_code ec;
+    for (const auto& entry : stdfs::directory_iterator(QFile::encodeName(folder_).toStdString(), ec)) {
+        const QString name = QFile::decodeName(entry.path().filename().string().c_str());
+        const bool folder = entry.is_directory(ec) && !entry.is_symlink(ec);
+        bool stale = false;
+        if (folder) {
+            if (const auto owned = kOwnedFolder.match(name); owned.hasMatch()) {
+                const pid_t pid = static_cast<pid_t>(owned.captured(2).toLongLong());
+                stale = processStamp(pid) != (owned.captured(2) + QLatin1Char('.') + owned.captured(3)).toStdString();
+            } else {
+                stale = alone_ && kOwnerlessFolder.match(name).hasMatch();
+            }
+        } else if (alone_ && entry.is_regular_file(ec) && !entry.is_symlink(ec)) {
+            stale = kOwnerlessFile.match(name).hasMatch();
+        }
+        if (stale && removeEntry(entry.path()))
+            ++removed;
+    }
+    if (alone_) {
+        (void)::flock(fd_, LOCK_SH); // from now on one instance among others
+        alone_ = false;
+    }
+    return removed;
+}
+
+void sweepTempFolderAtStartUp()
+{
+    auto& lock = processLock();
+    if (lock)
+        return;
+    try {
+        lock = std::make_unique<InstanceLock>(privateTempFolder());
+        lock->sweep();
+    } catch (const RuntimeError&) {
+        // the window and the control report an unusable folder when they need it
+    }
+}
+
+void removeOwnWorkFolders()
+{
+    const std::string stamp = processStamp(::getpid());
+    if (stamp.empty())
+        return;
+    QString folder;
+    try {
+        folder = privateTempFolder();
+    } catch (const RuntimeError&) {
+        return;
+    }
+    std::error_code ec;
+    for (const auto& entry : stdfs::directory_iterator(QFile::encodeName(folder).toStdString(), ec)) {
+        const auto owned = kOwnedFolder.match(QFile::decodeName(entry.path().filename().string().c_str()));
+        if (owned.hasMatch() && (owned.captured(2) + QLatin1Char('.') + owned.captured(3)).toStdString() == stamp
+            && entry.is_directory(ec) && !entry.is_symlink(ec))
+            removeEntry(entry.path());
+    }
+}
+
+} // namespace platform
