@@ -3,6 +3,8 @@
 #include "platform/bmp24.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/decoderwarnings.h"
+#include "platform/picturebudget.h"
 #include "platform/picturecheck.h"
 
 #include <QBuffer>
@@ -38,6 +40,9 @@ QByteArray readPictureFile(const QString& path)
         ::close(fd);
         throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
     }
+    // The file's bytes are held whole while it decodes: they count against the budget too.
+    if (const QString problem = pictureBudgetProblem(0, 0, file.size()); !problem.isEmpty())
+        throw RuntimeError(kOutOfMemory, named(path, problem));
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
@@ -58,13 +63,24 @@ QImage loadPicture(const QString& path)
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
-    // The side limit below bounds memory; Qt's own default would refuse ordinary large photos.
-    QImageReader::setAllocationLimit(4096);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide))
-        throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
-                                                      .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
-    QImage picture = reader.read();
+    // The budget below bounds memory before decoding; Qt's own limit is the net for readers that
+    // cannot tell the size first (its default would refuse ordinary large photos).
+    QImageReader::setAllocationLimit(int(pictureMemoryBudget() >> 20));
+    QImage picture;
+    {
+        // libjpeg warns while it reads the header as much as while it decodes.
+        const DecoderWarnings warnings;
+        const QSize size = reader.size();
+        if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide))
+            throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
+                                                          .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
+        if (size.isValid())
+            if (const QString problem = pictureBudgetProblem(size.width(), size.height(), bytes.size()); !problem.isEmpty())
+                throw RuntimeError(kOutOfMemory, named(path, problem));
+        picture = reader.read();
+        if (!warnings.first().isEmpty())
+            throw RuntimeError(kInvalidPicture, named(path, damagedPictureMessage()));
+    }
     if (picture.isNull())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("画像として読み込めません (%1)").arg(reader.errorString())));
     if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
