@@ -1,6 +1,7 @@
 #include "platform/picture.h"
 
 #include "platform/bmp24.h"
+#include "platform/bmpread.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
 #include "platform/decoderwarnings.h"
@@ -49,6 +50,16 @@ QByteArray readPictureFile(const QString& path)
     return bytes;
 }
 
+// Refuses a picture of this size before it is decoded: past the side limit, or past the memory budget.
+void checkDecodedSize(const QString& path, QSize size, qint64 fileBytes)
+{
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
+        throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
+                                                      .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
+    if (const QString problem = pictureBudgetProblem(size.width(), size.height(), fileBytes); !problem.isEmpty())
+        throw RuntimeError(kOutOfMemory, named(path, problem));
+}
+
 } // namespace
 
 QImage loadPicture(const QString& path)
@@ -58,6 +69,15 @@ QImage loadPicture(const QString& path)
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("空のファイルです")));
     if (const QString problem = truncationProblem(bytes); !problem.isEmpty())
         throw RuntimeError(kInvalidPicture, named(path, problem));
+
+    if (QSize size; bmp::readsItself(bytes, &size)) {
+        checkDecodedSize(path, size, bytes.size());
+        QString problem;
+        QImage picture = bmp::read(bytes, &problem);
+        if (picture.isNull())
+            throw RuntimeError(kInvalidPicture, named(path, problem));
+        return picture;
+    }
 
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
@@ -70,13 +90,8 @@ QImage loadPicture(const QString& path)
     {
         // libjpeg warns while it reads the header as much as while it decodes.
         const DecoderWarnings warnings;
-        const QSize size = reader.size();
-        if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide))
-            throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
-                                                          .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
-        if (size.isValid())
-            if (const QString problem = pictureBudgetProblem(size.width(), size.height(), bytes.size()); !problem.isEmpty())
-                throw RuntimeError(kOutOfMemory, named(path, problem));
+        if (const QSize size = reader.size(); size.isValid())
+            checkDecodedSize(path, size, bytes.size());
         picture = reader.read();
         if (!warnings.first().isEmpty())
             throw RuntimeError(kInvalidPicture, named(path, damagedPictureMessage()));

@@ -36,7 +36,9 @@ QString checkBmp(Bytes b, qsizetype size)
     const std::uint32_t compression = le32(b + 30);
     if (compression != 0 && compression != 3)
         return {}; // run-length data has no fixed size
-    if (width <= 0 || height == 0 || bits == 0)
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return QStringLiteral("ビットマップの色のビット数 %1 は正しくありません (1, 2, 4, 8, 16, 24, 32 のどれかです)").arg(bits);
+    if (width <= 0 || height == 0)
         return {};
     // In 64 bits, and rows * stride compared by division: neither can overflow.
     const std::uint64_t rows = height < 0 ? std::uint64_t(-std::int64_t(height)) : std::uint64_t(height);

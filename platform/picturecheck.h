@@ -8,8 +8,8 @@
 namespace platform {
 
 // A short Japanese reason when the bytes are a BMP, JPEG, GIF or PNG that ends before its structure
-// does, or a GIF whose picture data is damaged; empty when it is complete or of another kind (other
-// readers report truncation themselves).
+// does, a GIF whose picture data is damaged or a BMP with an impossible bit count; empty when it is
+// complete or of another kind (other readers report truncation themselves).
 QString truncationProblem(const QByteArray& bytes);
 
 // The reason given for a picture whose data is damaged or missing.
