@@ -54,6 +54,26 @@ int linkUnnamed(int fd, const std::string& name)
     return ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
 }
 
+// True when path is, or links through, a process's descriptor (/dev/stdout, /dev/fd/3,
+// /proc/self/fd/1): a name for a file that is already open, not a place to put a new one.
+bool isDescriptorAlias(std::string path)
+{
+    auto names = [](const std::string& p) {
+        return p.rfind("/dev/fd/", 0) == 0 || (p.rfind("/proc/", 0) == 0 && p.find("/fd/") != std::string::npos);
+    };
+    for (int depth = 0; depth < 8; ++depth) {
+        if (names(path))
+            return true;
+        char link[4096];
+        const ssize_t n = ::readlink(path.c_str(), link, sizeof link - 1);
+        if (n <= 0)
+            return false;
+        const std::string next(link, std::size_t(n));
+        path = next.front() == '/' ? next : folderOf(path) + "/" + next;
+    }
+    return false;
+}
+
 // Writes to a pipe whose reader has gone fail with EPIPE instead of killing the process.
 class PipeSignalBlocked {
 public:
@@ -103,7 +123,13 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
         fail(EISDIR, target_);
     // Device nodes and pipes are never replaced, also when named through a link (/dev/stdout).
     if (exists && (S_ISCHR(seen.st_mode) || S_ISFIFO(seen.st_mode))) {
-        openDirect(S_ISFIFO(seen.st_mode));
+        openDirect(S_ISFIFO(seen.st_mode), false);
+        if (fd_ >= 0)
+            return;
+    } else if (exists && S_ISLNK(st.st_mode) && S_ISREG(seen.st_mode) && isDescriptorAlias(target_)) {
+        // "-o /dev/stdout > out.bmp": the file the shell opened is written into, as the shell
+        // would (appended to, so that ">>" appends); replacing the link would wreck /dev/stdout.
+        openDirect(false, true);
         if (fd_ >= 0)
             return;
     } else if (exists && (S_ISSOCK(seen.st_mode) || S_ISBLK(seen.st_mode))) {
@@ -136,11 +162,11 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
 // Opens a device or pipe for writing in place. A pipe without a reader would block the open
 // for ever: it is given a short while to get one, then refused with ENXIO. Leaves fd_ at -1 when
 // the name turned out to be something else by the time it was opened.
-void AtomicFile::openDirect(bool pipe)
+void AtomicFile::openDirect(bool pipe, bool alias)
 {
     const auto deadline = std::chrono::steady_clock::now() + kReaderWait;
     for (;;) {
-        fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        fd_ = ::open(target_.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (alias ? O_APPEND : 0));
         if (fd_ >= 0 || errno != ENXIO || !pipe || std::chrono::steady_clock::now() >= deadline)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -148,7 +174,7 @@ void AtomicFile::openDirect(bool pipe)
     if (fd_ < 0)
         fail(errno, target_);
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || !(S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode))) {
+    if (::fstat(fd_, &st) != 0 || !(S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode) || (alias && S_ISREG(st.st_mode)))) {
         ::close(fd_);
         fd_ = -1;
         return;

@@ -32,7 +32,8 @@ std::string baseNameOf(const std::string& path);
 // complete and new, even when the process is killed midway. The file has no name while it is
 // written where the file system allows (else a hidden temporary name beside the target).
 // A target that is a character device (/dev/null) or a named pipe with a reader is written into
-// directly and stays what it is; a socket, block device or folder is refused.
+// directly and stays what it is, as is a file already open under a descriptor's name
+// (/dev/stdout); a socket, block device or folder is refused.
 // Without commit() nothing is left behind. Failures throw std::system_error.
 class AtomicFile {
 public:
@@ -53,7 +54,7 @@ public:
 
 private:
     enum class Kind { Unnamed, Named, Direct };
-    void openDirect(bool pipe);
+    void openDirect(bool pipe, bool alias);
     void linkIntoPlace();
 
     std::string target_;

@@ -161,6 +161,26 @@ TEST_F(AtomicFileTest, CharacterDevicesAreWrittenIntoAndNeverReplaced)
     EXPECT_EQ(entries(), 3u);
 }
 
+// "-o /dev/stdout > out.bmp": the shell's file gets the bytes and the link stays a link.
+TEST_F(AtomicFileTest, FileOpenUnderADescriptorNameIsWrittenIntoNotReplaced)
+{
+    spit(path("redirected"), "kept ");
+    const int fd = ::open(path("redirected").c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    const std::string alias = "/proc/self/fd/" + std::to_string(fd);
+    stdfs::create_symlink(alias, path("stdout"));
+    for (const std::string& name : {path("stdout"), alias}) {
+        fs::AtomicFile f(name);
+        EXPECT_TRUE(f.tempPath().empty()) << name;
+        f.write("picture ", 8);
+        f.commit();
+    }
+    ::close(fd);
+    EXPECT_EQ(slurp(path("redirected")), "kept picture picture ");
+    EXPECT_EQ(kindOf(path("stdout")), S_IFLNK);
+    EXPECT_EQ(entries(), 2u);
+}
+
 TEST_F(AtomicFileTest, NamedPipeIsWrittenIntoForItsReader)
 {
     ASSERT_EQ(::mkfifo(path("pipe").c_str(), 0600), 0);
