@@ -45,13 +45,7 @@ bool lacksUnnamedFiles(int err)
 int linkUnnamed(int fd, const std::string& name)
 {
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        return 0;
-    const int err = errno;
-    if (err != ENOENT || ::access("/proc/self/fd", X_OK) == 0)
-        return err;
-    // Without /proc only a privileged process may link a descriptor by itself.
-    return ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0 ? 0 : errno;
+    return ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0 ? 0 : errno;
 }
 
 // True when path is, or links through, a process's descriptor (/dev/stdout, /dev/fd/3,
@@ -137,7 +131,8 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
     }
     const bool replacing = exists && S_ISREG(st.st_mode);
 
-    if (!gNamedOnly) {
+    // An unnamed file is linked through /proc; without it (a bare chroot) it could not be.
+    if (!gNamedOnly && ::access("/proc/self/fd", X_OK) == 0) {
         fd_ = ::open(folderOf(target_).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (fd_ < 0 && !lacksUnnamedFiles(errno))
             fail(errno, target_);

@@ -123,7 +123,7 @@ int main(int argc, char** argv)
 
     cli::StopSignals stopSignals(gStop, [] {
         platform::removeOwnWorkFolders();
-        printLine(QStringLiteral("velmor-filter: 中断しました"));
+        printLine(QStringLiteral("velmor-filter: 中断しました (書き終えていない出力は元のままです)"));
     });
 
     // Workers take jobs in turn; the main thread runs the event loop that carries the control's calls.
