@@ -8,7 +8,9 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pthread.h>
+#include <mutex>
 #include <random>
+#include <set>
 #include <sys/stat.h>
 #include <system_error>
 #include <thread>
@@ -18,6 +20,22 @@ namespace platform::fs {
 namespace {
 
 std::atomic<bool> gNamedOnly{false};
+
+// Named temporary files being written, for a process that must end at once.
+std::mutex gLiveMutex;
+std::set<std::string> gLive;
+
+void remember(const std::string& path)
+{
+    const std::lock_guard lock(gLiveMutex);
+    gLive.insert(path);
+}
+
+void forget(const std::string& path) noexcept
+{
+    const std::lock_guard lock(gLiveMutex);
+    gLive.erase(path);
+}
 
 // A named pipe's reader may still be starting (`cat pipe &` beside us); longer than this and
 // nobody is coming.
@@ -149,6 +167,7 @@ AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
         }
         if (fd_ < 0)
             fail(EEXIST, target_);
+        remember(temp_);
     }
     if (replacing)
         (void)::fchmod(fd_, st.st_mode & 07777);
@@ -236,6 +255,7 @@ void AtomicFile::commit(bool durable)
         discard();
         fail(err, target_);
     }
+    forget(temp_);
     temp_.clear();
 }
 
@@ -273,9 +293,18 @@ void AtomicFile::discard() noexcept
         fd_ = -1;
     }
     if (!temp_.empty()) {
+        forget(temp_);
         ::unlink(temp_.c_str());
         temp_.clear();
     }
+}
+
+void removeUnfinishedFiles() noexcept
+{
+    const std::lock_guard lock(gLiveMutex);
+    for (const std::string& path : gLive)
+        ::unlink(path.c_str());
+    gLive.clear();
 }
 
 } // namespace platform::fs

@@ -64,6 +64,10 @@ private:
     bool pipe_ = false;
 };
 
+// Removes the temporary files of every AtomicFile still being written under a name, for a process
+// about to end at once (unnamed files need nothing: they vanish with the process).
+void removeUnfinishedFiles() noexcept;
+
 // For tests: true makes every new AtomicFile use a named temporary file, as on file systems
 // without unnamed files.
 void useNamedTemporaryFiles(bool on) noexcept;

@@ -124,6 +124,20 @@ TEST_F(AtomicFileTest, KilledWriterLeavesNoPartialFile)
     EXPECT_EQ(entries(), 1u);
 }
 
+// A process ending at once takes its named temporary files with it; the old file stays.
+TEST_F(AtomicFileTest, UnfinishedNamedFilesGoAtOnceOnRequest)
+{
+    fs::useNamedTemporaryFiles(true);
+    spit(path("a"), "old");
+    fs::AtomicFile a(path("a")), b(path("b"));
+    a.write("x", 1);
+    b.write("y", 1);
+    EXPECT_EQ(entries(), 3u);
+    fs::removeUnfinishedFiles();
+    EXPECT_EQ(entries(), 1u);
+    EXPECT_EQ(slurp(path("a")), "old");
+}
+
 // Device nodes are written into and stay nodes, also through a link; root only, since only root
 // may make them. The nodes are scratch ones in the test folder, never the machine's own.
 TEST_F(AtomicFileTest, CharacterDevicesAreWrittenIntoAndNeverReplaced)

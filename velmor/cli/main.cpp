@@ -1,6 +1,7 @@
 // velmor-filter: the colour filters of the window for a folder of pictures, from the command line.
 
 #include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/settings.h"
 #include "platform/tempsweep.h"
 #include "velmor/cli/filterjob.h"
@@ -123,6 +124,7 @@ int main(int argc, char** argv)
 
     cli::StopSignals stopSignals(gStop, [] {
         platform::removeOwnWorkFolders();
+        platform::fs::removeUnfinishedFiles();
         printLine(QStringLiteral("velmor-filter: 中断しました (書き終えていない出力は元のままです)"));
     });
 
