@@ -2,9 +2,9 @@
 
 #include "platform/bmp24.h"
 #include "platform/bmpread.h"
+#include "platform/decoderwarnings.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
-#include "platform/decoderwarnings.h"
 #include "platform/picturebudget.h"
 #include "platform/picturecheck.h"
 

@@ -1,8 +1,8 @@
 // Velmor: lays a colour filter over a picture. The program is its one window.
 
+#include "platform/tempsweep.h"
 #include "velmor/shell/frmmain.h"
 #include "velmor/shell/japanese.h"
-#include "platform/tempsweep.h"
 
 #include <QApplication>
 
