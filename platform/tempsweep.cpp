@@ -9,7 +9,9 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,8 +27,9 @@ const char kLockName[] = "instances.lock";
 const QRegularExpression kOwnedFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_([0-9]{1,10})\\.([0-9]{1,20})_.+$"));
 // The folders of earlier versions, which carry no owner.
 const QRegularExpression kOwnerlessFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_[^.]+$"));
-// The window's bitmaps, "<prefix><14-digit stamp>_NNN.bmp", and earlier work bitmaps "<base>.bmp".
-const QRegularExpression kOwnerlessFile(QStringLiteral("^.+\\.bmp$"), QRegularExpression::CaseInsensitiveOption);
+// The window's bitmaps, "Velmor<14-digit stamp>_NNN.bmp" and "VelmorPrev<stamp>_NNN.bmp". Other
+// files may be the user's own.
+const QRegularExpression kOwnerlessFile(QStringLiteral("^Velmor(Prev)?[0-9]{14}_[0-9]{3}\\.bmp$"));
 
 bool removeEntry(const stdfs::path& path)
 {
@@ -34,11 +37,6 @@ bool removeEntry(const stdfs::path& path)
     return stdfs::remove_all(path, ec) != static_cast<std::uintmax_t>(-1) && !ec; // links are not followed
 }
 
-std::unique_ptr<InstanceLock>& processLock()
-{
-    static std::unique_ptr<InstanceLock> lock;
-    return lock;
-}
 
 } // namespace
 
@@ -113,14 +111,26 @@ int InstanceLock::sweep()
     return removed;
 }
 
-void sweepTempFolderAtStartUp()
+void joinInstances(const QString& folder) noexcept
 {
-    auto& lock = processLock();
-    if (lock)
+    static std::mutex mutex;
+    static std::map<QString, std::unique_ptr<InstanceLock>> locks; // held until the process ends
+    const std::lock_guard guard(mutex);
+    if (locks.count(folder))
         return;
     try {
-        lock = std::make_unique<InstanceLock>(privateTempFolder());
+        auto lock = std::make_unique<InstanceLock>(folder);
         lock->sweep();
+        locks.emplace(folder, std::move(lock));
+    } catch (const std::exception&) {
+        // without its lock the folder still serves; its leftovers wait for another start
+    }
+}
+
+void sweepTempFolderAtStartUp()
+{
+    try {
+        privateTempFolder(); // joins the instances, sweeping on the way
     } catch (const RuntimeError&) {
         // the window and the control report an unusable folder when they need it
     }

@@ -4,7 +4,7 @@
 // Work folders carry their owner in their name, "<PREFIX>_<pid>.<starttime>_<XXXXXX>" (starttime
 // from /proc/<pid>/stat), and go as soon as that process no longer runs. The window's bitmaps carry
 // no owner; every running instance holds a shared lock on "instances.lock" in the folder, and only
-// an instance that finds nobody else holding it removes them.
+// an instance that finds nobody else holding it removes them. Any other file may be the user's.
 
 #include <QString>
 #include <string>
@@ -36,8 +36,13 @@ private:
     bool alone_ = false;
 };
 
-// At the start of a program: takes the instance lock of the private temporary folder for the
-// life of the process and sweeps it. A folder that cannot be used is left to the code that needs it.
+// Makes this process one of the folder's instances for the rest of its life, sweeping the folder
+// the first time; once per folder. privateTempFolder() calls it, so every process that uses the
+// folder (a host of the QPX control too) counts as running.
+void joinInstances(const QString& folder) noexcept;
+
+// At the start of a program: joins the instances of the private temporary folder, so that it is
+// swept at once. A folder that cannot be used is left to the code that needs it.
 void sweepTempFolderAtStartUp();
 
 // Removes this process's own work folders, for a run cut short that cannot wait for them.

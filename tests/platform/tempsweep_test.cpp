@@ -1,3 +1,4 @@
+#include "platform/tempfolder.h"
 #include "platform/tempsweep.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,7 @@ struct TempSweepTest : ::testing::Test {
             folder(name);
         file(QStringLiteral("VelmorPrev20261207120000_001.bmp"));
         file(QStringLiteral("notes.txt"));
+        file(QStringLiteral("sea.bmp")); // the user's, or an earlier version's: no way to tell
         file(QStringLiteral("outside.bmp.keep"));
         QFile::link(path(QStringLiteral("outside.bmp.keep")), path(QStringLiteral("link.bmp")));
     }
@@ -76,7 +78,7 @@ TEST_F(TempSweepTest, FirstInstanceRemovesStaleAndOwnerlessWork)
     ASSERT_TRUE(lock.alone());
     EXPECT_EQ(lock.sweep(), 4);
     QStringList expected{mine, QStringLiteral("instances.lock"), QStringLiteral("link.bmp"), QStringLiteral("notes.txt"),
-        QStringLiteral("outside.bmp.keep")};
+        QStringLiteral("outside.bmp.keep"), QStringLiteral("sea.bmp")};
     expected.sort();
     EXPECT_EQ(left(), expected);
     EXPECT_TRUE(QFile::exists(path(mine + QStringLiteral("/IMG_0001.bmp"))));
@@ -95,6 +97,17 @@ TEST_F(TempSweepTest, LaterInstanceLeavesOwnerlessFilesToTheirInstance)
     EXPECT_EQ(second.sweep(), 1);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("VelmorPrev20261207120000_002.bmp"))));
     EXPECT_TRUE(QFile::exists(path(mine)));
+}
+
+// Any process that uses the folder counts as running: a host of the QPX control as much as the window.
+TEST_F(TempSweepTest, UsingTheFolderMakesAProcessAnInstance)
+{
+    const QByteArray old = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(dir.path()));
+    const QString folder = platform::privateTempFolder();
+    qputenv("TMPDIR", old);
+    platform::InstanceLock other(folder);
+    EXPECT_FALSE(other.alone());
 }
 
 } // namespace
