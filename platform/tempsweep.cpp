@@ -21,8 +21,6 @@ namespace stdfs = std::filesystem;
 namespace platform {
 namespace {
 
-const char kLockName[] = "instances.lock";
-
 // "QPXOPEN_1234.56789_a1B2c3": prefix, pid, start time.
 const QRegularExpression kOwnedFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_([0-9]{1,10})\\.([0-9]{1,20})_.+$"));
 // The folders of earlier versions, which carry no owner.
@@ -65,10 +63,11 @@ InstanceLock::InstanceLock(const QString& folder) : folder_(folder)
 {
     if (!folder_.endsWith(QLatin1Char('/')))
         folder_ += QLatin1Char('/');
-    const QByteArray path = QFile::encodeName(folder_ + QLatin1String(kLockName));
-    fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // The lock is on the folder itself, so that it adds nothing to it.
+    const QByteArray path = QFile::encodeName(folder_);
+    fd_ = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0)
-        throw fileError(errno, QFile::decodeName(path));
+        throw fileError(errno, folder_);
     alone_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
     if (!alone_) {
         // Another instance holds it shared, or is sweeping for a moment.

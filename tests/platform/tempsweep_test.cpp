@@ -77,7 +77,7 @@ TEST_F(TempSweepTest, FirstInstanceRemovesStaleAndOwnerlessWork)
     platform::InstanceLock lock(dir.path());
     ASSERT_TRUE(lock.alone());
     EXPECT_EQ(lock.sweep(), 4);
-    QStringList expected{mine, QStringLiteral("instances.lock"), QStringLiteral("link.bmp"), QStringLiteral("notes.txt"),
+    QStringList expected{mine, QStringLiteral("link.bmp"), QStringLiteral("notes.txt"),
         QStringLiteral("outside.bmp.keep"), QStringLiteral("sea.bmp")};
     expected.sort();
     EXPECT_EQ(left(), expected);
