@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
+#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -28,6 +29,13 @@ const QRegularExpression kOwnerlessFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_[^.
 // The window's bitmaps, "Velmor<14-digit stamp>_NNN.bmp" and "VelmorPrev<stamp>_NNN.bmp". Other
 // files may be the user's own.
 const QRegularExpression kOwnerlessFile(QStringLiteral("^Velmor(Prev)?[0-9]{14}_[0-9]{3}\\.bmp$"));
+
+bool untouchedFor(const stdfs::path& path, std::chrono::seconds age)
+{
+    std::error_code ec;
+    const auto written = stdfs::last_write_time(path, ec);
+    return !ec && stdfs::file_time_type::clock::now() - written > age;
+}
 
 bool removeEntry(const stdfs::path& path)
 {
@@ -95,7 +103,8 @@ int InstanceLock::sweep()
                 const pid_t pid = static_cast<pid_t>(owned.captured(2).toLongLong());
                 stale = processStamp(pid) != (owned.captured(2) + QLatin1Char('.') + owned.captured(3)).toStdString();
             } else {
-                stale = alone_ && kOwnerlessFolder.match(name).hasMatch();
+                // Earlier versions took no lock: one of them may be opening a file right now.
+                stale = alone_ && kOwnerlessFolder.match(name).hasMatch() && untouchedFor(entry.path(), std::chrono::hours(1));
             }
         } else if (alone_ && entry.is_regular_file(ec) && !entry.is_symlink(ec)) {
             stale = kOwnerlessFile.match(name).hasMatch();

@@ -4,7 +4,8 @@
 // Work folders carry their owner in their name, "<PREFIX>_<pid>.<starttime>_<XXXXXX>" (starttime
 // from /proc/<pid>/stat), and go as soon as that process no longer runs. The window's bitmaps carry
 // no owner; every running instance holds a shared lock (flock) on the folder, and only an instance
-// that finds nobody else holding it removes them. Any other file may be the user's.
+// that finds nobody else holding it removes them, with the ownerless work folders of earlier
+// versions once untouched for an hour. Any other file may be the user's.
 
 #include <QString>
 #include <string>

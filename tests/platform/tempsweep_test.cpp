@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <filesystem>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -37,7 +39,7 @@ struct TempSweepTest : ::testing::Test {
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     }
 
-    QString mine, ended, reused, ownerless;
+    QString mine, ended, reused, ownerless, fresh;
     void SetUp() override
     {
         const std::string self = platform::processStamp(::getpid());
@@ -47,8 +49,11 @@ struct TempSweepTest : ::testing::Test {
         // Our own id with another start time: an earlier process that had the same id.
         reused = QStringLiteral("QPXSAVE_%1.1_Qr56St").arg(::getpid());
         ownerless = QStringLiteral("QPXOPEN_k9L8m7");
-        for (const QString& name : {mine, ended, reused, ownerless})
+        fresh = QStringLiteral("QPXOPEN_n6P5q4"); // an earlier version may be using it
+        for (const QString& name : {mine, ended, reused, ownerless, fresh})
             folder(name);
+        std::filesystem::last_write_time(QFile::encodeName(path(ownerless)).toStdString(),
+            std::filesystem::file_time_type::clock::now() - std::chrono::hours(2));
         file(QStringLiteral("VelmorPrev20261207120000_001.bmp"));
         file(QStringLiteral("notes.txt"));
         file(QStringLiteral("sea.bmp")); // the user's, or an earlier version's: no way to tell
@@ -77,7 +82,7 @@ TEST_F(TempSweepTest, FirstInstanceRemovesStaleAndOwnerlessWork)
     platform::InstanceLock lock(dir.path());
     ASSERT_TRUE(lock.alone());
     EXPECT_EQ(lock.sweep(), 4);
-    QStringList expected{mine, QStringLiteral("link.bmp"), QStringLiteral("notes.txt"),
+    QStringList expected{mine, fresh, QStringLiteral("link.bmp"), QStringLiteral("notes.txt"),
         QStringLiteral("outside.bmp.keep"), QStringLiteral("sea.bmp")};
     expected.sort();
     EXPECT_EQ(left(), expected);
