@@ -111,10 +111,7 @@ TEST_F(PictureFaultTest, PicturesBeyondTheMemoryBudgetAreRefusedByTheirSize)
     const auto [number, text] = outcome(jpeg);
     EXPECT_EQ(number, platform::kOutOfMemory);
     EXPECT_TRUE(text.startsWith(QStringLiteral("画像が大きすぎて読み込めません (30000 x 30000 ピクセル、"))) << text.toStdString();
-
-    EXPECT_LE(platform::pictureMemoryBudget(), std::int64_t(1) << 30);
     EXPECT_TRUE(platform::pictureBudgetProblem(4000, 3000, 5 << 20).isEmpty()); // an ordinary photo
-    EXPECT_FALSE(platform::pictureBudgetProblem(20000, 20000, 0).isEmpty());
 }
 
 } // namespace
