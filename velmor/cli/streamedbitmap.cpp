@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <cerrno>
+#include <future>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -16,35 +17,60 @@ namespace {
 
 constexpr std::size_t kStripBytes = 4u << 20;
 
+// Rows in strips; while the caller works on one strip the next is read on a second thread, so that
+// reading costs about what a mapping would.
 class StreamedBitmap : public Source {
 public:
     StreamedBitmap(QString input, int fd, int width, int height)
         : input_(std::move(input)), fd_(fd), width_(width), height_(height),
           stride_(std::size_t(platform::bmp24::stride(width))),
-          rowsPerStrip_(int(std::max<std::size_t>(1, kStripBytes / stride_))),
-          strip_(std::size_t(rowsPerStrip_) * stride_)
+          rowsPerStrip_(int(std::max<std::size_t>(1, kStripBytes / stride_)))
     {
+        for (Strip& s : strips_)
+            s.bytes.resize(std::size_t(rowsPerStrip_) * stride_);
     }
-    ~StreamedBitmap() override { ::close(fd_); }
+    ~StreamedBitmap() override
+    {
+        if (ahead_.valid())
+            ahead_.wait(); // its failure does not matter any more
+        ::close(fd_);
+    }
     int width() const override { return width_; }
     int height() const override { return height_; }
     const std::uint8_t* row(int y) const override
     {
-        if (y < first_ || y >= first_ + rows_)
-            fill(y);
-        return strip_.data() + std::size_t(y - first_) * stride_;
+        if (!strips_[current_].holds(y)) {
+            if (ahead_.valid()) {
+                ahead_.get(); // throws what the read ahead met
+                current_ ^= 1;
+            }
+            if (!strips_[current_].holds(y))
+                read(strips_[current_], y); // rows asked for out of order
+            const int next = strips_[current_].first + strips_[current_].rows;
+            if (next <= height_)
+                ahead_ = std::async(std::launch::async, [this, other = current_ ^ 1, next] { read(strips_[other], next); });
+        }
+        const Strip& s = strips_[current_];
+        return s.bytes.data() + std::size_t(y - s.first) * stride_;
     }
 
 private:
+    struct Strip {
+        std::vector<std::uint8_t> bytes;
+        int first = 0, rows = 0;
+        bool holds(int y) const { return y >= first && y < first + rows; }
+    };
+
     // Reads the strip of rows that starts at row y.
-    void fill(int y) const
+    void read(Strip& strip, int y) const
     {
+        strip.rows = 0;
         const int rows = std::min(rowsPerStrip_, height_ - y + 1);
         const std::size_t want = std::size_t(rows) * stride_;
         const off_t at = off_t(platform::bmp24::kHeaderSize) + off_t(y - 1) * off_t(stride_);
         std::size_t got = 0;
         while (got < want) {
-            const ssize_t n = ::pread(fd_, strip_.data() + got, want - got, at + off_t(got));
+            const ssize_t n = ::pread(fd_, strip.bytes.data() + got, want - got, at + off_t(got));
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
@@ -54,8 +80,8 @@ private:
                     QStringLiteral("%1: 読んでいる間にファイルが短くなりました").arg(input_));
             got += std::size_t(n);
         }
-        first_ = y;
-        rows_ = rows;
+        strip.first = y;
+        strip.rows = rows;
     }
 
     QString input_;
@@ -63,8 +89,9 @@ private:
     int width_, height_;
     std::size_t stride_;
     int rowsPerStrip_;
-    mutable std::vector<std::uint8_t> strip_;
-    mutable int first_ = 0, rows_ = 0;
+    mutable Strip strips_[2];
+    mutable int current_ = 0;
+    mutable std::future<void> ahead_; // reading the other strip
 };
 
 } // namespace
