@@ -65,6 +65,8 @@ std::optional<Layout> parse(const QByteArray& bytes)
     Layout l;
     l.pixelOffset = le32(b + 10);
     l.headerSize = le32(b + 14);
+    if (size < 14 + std::size_t(std::min<std::uint32_t>(l.headerSize, 1024)))
+        return std::nullopt; // a header cut short
     if (l.headerSize == 12) { // OS/2 1.x: 16-bit sizes, 3-byte palette entries
         l.width = le16(b + 18);
         l.height = le16(b + 20);
@@ -72,8 +74,6 @@ std::optional<Layout> parse(const QByteArray& bytes)
         l.paletteEntry = 3;
     } else if (l.headerSize == 40 || l.headerSize == 52 || l.headerSize == 56 || l.headerSize == 108
                || l.headerSize == 124 || l.headerSize == 64 || l.headerSize == 16) {
-        if (size < 14 + std::size_t(std::min<std::uint32_t>(l.headerSize, 40)))
-            return std::nullopt;
         l.width = std::int32_t(le32(b + 18));
         const auto height = std::int32_t(le32(b + 22));
         l.topDown = height < 0;
@@ -117,7 +117,9 @@ std::optional<Layout> parse(const QByteArray& bytes)
     }
     l.hasAlpha = l.masks[3] != 0;
 
-    if (l.bits <= 8) {
+    if (l.bits > 8) {
+        l.paletteCount = 0; // a palette beside direct colours is only a hint for old displays
+    } else {
         const std::size_t full = std::size_t(1) << l.bits;
         if (l.paletteCount == 0 || l.paletteCount > full)
             l.paletteCount = full;
@@ -152,7 +154,7 @@ QImage read(const QByteArray& bytes, QString* problem)
     const auto b = reinterpret_cast<Bytes>(bytes.constData());
     const auto size = std::size_t(bytes.size());
     const std::size_t stride = ((std::size_t(l->width) * std::size_t(l->bits) + 31) / 32) * 4;
-    if (l->pixelOffset > size || stride * std::size_t(l->height) > size - l->pixelOffset) {
+    if (l->pixelOffset > size || stride > (size - l->pixelOffset) / std::size_t(l->height)) {
         *problem = QStringLiteral("ファイルが途中で切れています");
         return {};
     }

@@ -110,7 +110,8 @@ TEST_F(BmpVariantTest, EveryChannelIsScaledToTheFullRange)
         Bitmap bitmap;
         std::vector<QRgb> expected;
     } cases[] = {
-        {"16-bit 5-5-5", {40, 4, 1, 16, 0, {}, {}, 0, false, {0x7FFF, 0x7C00, 0x4210, 0x0001}},
+        // The header also claims 300 palette colours that a direct-colour bitmap does not have.
+        {"16-bit 5-5-5", {40, 4, 1, 16, 0, {}, {}, 300, false, {0x7FFF, 0x7C00, 0x4210, 0x0001}},
             {qRgb(255, 255, 255), qRgb(255, 0, 0), qRgb(132, 132, 132), qRgb(0, 0, 8)}},
         {"16-bit 5-6-5", {40, 3, 1, 16, 3, {0xF800, 0x07E0, 0x001F}, {}, 0, false, {0xFFFF, 0x07E0, 0x0020}},
             {qRgb(255, 255, 255), qRgb(0, 255, 0), qRgb(0, 4, 0)}},
