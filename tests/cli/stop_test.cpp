@@ -31,6 +31,11 @@ struct StopTest : ::testing::Test {
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), path("config"));
         e.insert(QStringLiteral("TMPDIR"), dir.path());
         p.setProcessEnvironment(e);
+        // Whatever the test was started with, the program gets the signals' default actions.
+        p.setChildProcessModifier([] {
+            for (int signo : {SIGINT, SIGTERM, SIGHUP})
+                ::signal(signo, SIG_DFL);
+        });
         p.start(QStringLiteral(VELMOR_BIN_DIR "/velmor-filter"), args);
         ASSERT_TRUE(p.waitForStarted());
     }
@@ -97,6 +102,7 @@ TEST(StopSignals, WorkThatStopsEndsNormallyAndWorkThatCannotIsCutShort)
         const pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0) {
+            ::signal(SIGHUP, SIG_DFL); // the test itself may run under nohup
             std::atomic<bool> stop{false};
             cli::StopSignals watcher(stop, [&] { (void)!::write(marker[1], "c", 1); }, std::chrono::milliseconds(200));
             ::kill(::getpid(), SIGHUP);
@@ -115,6 +121,25 @@ TEST(StopSignals, WorkThatStopsEndsNormallyAndWorkThatCannotIsCutShort)
         EXPECT_EQ(WEXITSTATUS(status), stuck ? 130 : 7) << stuck;
         EXPECT_EQ(cut, stuck);
     }
+}
+
+// Under nohup a closed terminal must not end the run.
+TEST(StopSignals, ASignalIgnoredFromTheStartStaysIgnored)
+{
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGHUP, SIG_IGN);
+        std::atomic<bool> stop{false};
+        cli::StopSignals watcher(stop, [] {}, std::chrono::milliseconds(100));
+        ::kill(::getpid(), SIGHUP);
+        ::usleep(300000);
+        watcher.ended();
+        ::_exit(stop ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 } // namespace

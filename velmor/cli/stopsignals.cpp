@@ -33,8 +33,13 @@ StopSignals::StopSignals(std::atomic<bool>& stop, std::function<void()> cutShort
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (int signo : {SIGINT, SIGTERM, SIGHUP})
+    for (int signo : {SIGINT, SIGTERM, SIGHUP}) {
+        // A signal ignored from the start stays ignored: nohup, or a job started in the background.
+        struct sigaction before {};
+        if (::sigaction(signo, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
         ::sigaction(signo, &action, nullptr);
+    }
 }
 
 StopSignals::~StopSignals()

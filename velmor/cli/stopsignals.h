@@ -13,7 +13,8 @@ namespace cli {
 
 class StopSignals {
 public:
-    // A signal sets stop; when the run has not ended `grace` later, cutShort runs on a watcher
+    // A signal sets stop (one ignored when the program started stays ignored, as under nohup);
+    // when the run has not ended `grace` later, cutShort runs on a watcher
     // thread and the process exits with status 130. Outputs being written have no name yet, so
     // nothing partial stays behind.
     StopSignals(std::atomic<bool>& stop, std::function<void()> cutShort,
