@@ -77,11 +77,10 @@ InstanceLock::InstanceLock(const QString& folder) : folder_(folder)
     if (fd_ < 0)
         throw fileError(errno, folder_);
     alone_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
-    if (!alone_) {
-        // Another instance holds it shared, or is sweeping for a moment.
-        while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
-        }
-    }
+    // Others hold it shared, or one is sweeping for a moment; one stopped in its sweep must not
+    // stop us too, so the wait is short (without the lock we only sweep less).
+    for (int i = 0; !alone_ && i < 200 && ::flock(fd_, LOCK_SH | LOCK_NB) != 0; ++i)
+        ::usleep(10000);
 }
 
 InstanceLock::~InstanceLock()
