@@ -25,6 +25,10 @@ QString errnoReason(int e)
     case ELOOP: return QStringLiteral("シンボリックリンクはたどりません");
     case EIO: return QStringLiteral("入出力エラーです");
     case ENAMETOOLONG: return QStringLiteral("名前が長すぎます");
+    case ENXIO: return QStringLiteral("名前付きパイプを読み出すプログラムがありません");
+    case EPIPE: return QStringLiteral("読み出し側が閉じられました");
+    case EOPNOTSUPP: return QStringLiteral("通常のファイルではないため書き込めません");
+    case ENODEV: return QStringLiteral("ファイルではありません");
     default: return QString::fromLocal8Bit(std::strerror(e));
     }
 }

@@ -4,7 +4,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
@@ -15,6 +14,33 @@ bool isOrdinaryFile(const std::string& path) noexcept
 {
     struct stat st {};
     return !path.empty() && ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+int openRegularForReading(const std::string& path) noexcept
+{
+    // Opening a pipe waits for a writer and a device may act on being opened: look first, then
+    // make sure that what was opened is still what was looked at.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return -1;
+    auto refuse = [](const struct stat& s) {
+        errno = S_ISDIR(s.st_mode) ? EISDIR : ENODEV;
+        return -1;
+    };
+    if (!S_ISREG(st.st_mode))
+        return refuse(st);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const struct stat now = st;
+        ::close(fd);
+        return refuse(now);
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        (void)::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
 }
 
 int createExclusive(const std::string& path, int mode) noexcept
@@ -48,75 +74,6 @@ void writeAll(int fd, const void* data, std::size_t size, const char* what)
         }
         p += n;
         size -= static_cast<std::size_t>(n);
-    }
-}
-
-AtomicFile::AtomicFile(std::string target) : target_(std::move(target))
-{
-    // The new file takes the mode of the regular file it replaces; a new one, or one that replaces
-    // a link, gets 0666 less the umask (a link's target is never looked at).
-    struct stat st {};
-    const bool exists = ::lstat(target_.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode))
-        throw std::system_error(EISDIR, std::generic_category(), target_);
-    const bool replacing = exists && S_ISREG(st.st_mode);
-
-    std::random_device rd;
-    std::mt19937 gen(rd());
-    // The temporary name carries the target's name, cut so that it stays within the 255-byte limit.
-    const std::string stem = folderOf(target_) + "/." + baseNameOf(target_).substr(0, 200) + ".tmp";
-    for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-        temp_ = stem + std::to_string(gen() % 1000000);
-        fd_ = createExclusive(temp_);
-        if (fd_ < 0 && errno != EEXIST)
-            throw std::system_error(errno, std::generic_category(), target_);
-    }
-    if (fd_ < 0)
-        throw std::system_error(EEXIST, std::generic_category(), target_);
-    if (replacing)
-        (void)::fchmod(fd_, st.st_mode & 07777);
-}
-
-AtomicFile::~AtomicFile()
-{
-    discard();
-}
-
-void AtomicFile::write(const void* data, std::size_t size)
-{
-    if (fd_ < 0)
-        throw std::system_error(EBADF, std::generic_category(), target_);
-    writeAll(fd_, data, size, target_.c_str());
-}
-
-void AtomicFile::commit(bool durable)
-{
-    if (fd_ < 0)
-        throw std::system_error(EBADF, std::generic_category(), target_);
-    if ((durable && ::fsync(fd_) != 0) || ::close(fd_) != 0) {
-        const int err = errno;
-        fd_ = -1;
-        ::unlink(temp_.c_str());
-        throw std::system_error(err, std::generic_category(), target_);
-    }
-    fd_ = -1;
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-        const int err = errno;
-        ::unlink(temp_.c_str());
-        throw std::system_error(err, std::generic_category(), target_);
-    }
-    temp_.clear();
-}
-
-void AtomicFile::discard() noexcept
-{
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
-    }
-    if (!temp_.empty()) {
-        ::unlink(temp_.c_str());
-        temp_.clear();
     }
 }
 

@@ -1,13 +1,15 @@
 #include "platform/picture.h"
 
 #include "platform/bmp24.h"
+#include "platform/bmpread.h"
+#include "platform/decoderwarnings.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/picturebudget.h"
 #include "platform/picturecheck.h"
 
 #include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 #include <cerrno>
 #include <cstring>
@@ -22,38 +24,78 @@ QString named(const QString& path, const QString& reason)
     return QStringLiteral("%1: %2").arg(path, reason);
 }
 
+// The whole file; a pipe, device or folder is refused before it is opened, so nothing waits on it.
+QByteArray readPictureFile(const QString& path)
+{
+    const int fd = fs::openRegularForReading(QFile::encodeName(path).toStdString());
+    if (fd < 0) {
+        const int err = errno;
+        if (err == ENOENT)
+            throw RuntimeError(kFileNotFound, named(path, QStringLiteral("ファイルが見つかりません")));
+        if (err == ENODEV || err == EISDIR)
+            throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("ファイルではありません")));
+        throw RuntimeError(kPermissionDenied, named(path, QStringLiteral("読み込めません (%1)").arg(errnoReason(err))));
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    }
+    // The file's bytes are held whole while it decodes: they count against the budget too.
+    if (const QString problem = pictureBudgetProblem(0, 0, file.size()); !problem.isEmpty())
+        throw RuntimeError(kOutOfMemory, named(path, problem));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    return bytes;
+}
+
+// Refuses a picture of this size before it is decoded: past the side limit, or past the memory budget.
+void checkDecodedSize(const QString& path, QSize size, qint64 fileBytes)
+{
+    if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
+        throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
+                                                      .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
+    if (const QString problem = pictureBudgetProblem(size.width(), size.height(), fileBytes); !problem.isEmpty())
+        throw RuntimeError(kOutOfMemory, named(path, problem));
+}
+
 } // namespace
 
 QImage loadPicture(const QString& path)
 {
-    QFileInfo info(path);
-    if (!info.exists())
-        throw RuntimeError(kFileNotFound, named(path, QStringLiteral("ファイルが見つかりません")));
-    if (!info.isFile())
-        throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("ファイルではありません")));
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw RuntimeError(kPermissionDenied, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw RuntimeError(kFileAccessError, named(path, QStringLiteral("読み込めません (%1)").arg(file.errorString())));
+    QByteArray bytes = readPictureFile(path);
     if (bytes.isEmpty())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("空のファイルです")));
     if (const QString problem = truncationProblem(bytes); !problem.isEmpty())
         throw RuntimeError(kInvalidPicture, named(path, problem));
 
+    if (QSize size; bmp::readsItself(bytes, &size)) {
+        checkDecodedSize(path, size, bytes.size());
+        QString problem;
+        QImage picture = bmp::read(bytes, &problem);
+        if (picture.isNull())
+            throw RuntimeError(kInvalidPicture, named(path, problem));
+        return picture;
+    }
+
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(true);
-    // The side limit below bounds memory; Qt's own default would refuse ordinary large photos.
-    QImageReader::setAllocationLimit(4096);
-    const QSize size = reader.size();
-    if (size.isValid() && (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide))
-        throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
-                                                      .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
-    QImage picture = reader.read();
+    // The budget below bounds memory before decoding; Qt's own limit is the net for readers that
+    // cannot tell the size first (its default would refuse ordinary large photos).
+    QImageReader::setAllocationLimit(int(pictureMemoryBudget() >> 20));
+    QImage picture;
+    {
+        // libjpeg warns while it reads the header as much as while it decodes.
+        const DecoderWarnings warnings;
+        if (const QSize size = reader.size(); size.isValid())
+            checkDecodedSize(path, size, bytes.size());
+        picture = reader.read();
+        if (!warnings.first().isEmpty())
+            throw RuntimeError(kInvalidPicture, named(path, damagedPictureMessage()));
+    }
     if (picture.isNull())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("画像として読み込めません (%1)").arg(reader.errorString())));
     if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -14,6 +15,12 @@ std::uint32_t le32(Bytes p)
 }
 
 const QString kTruncated = QStringLiteral("ファイルが途中で切れています");
+const QString kDamaged = QStringLiteral("ファイルが壊れています (画像のデータが欠けているか、正しくありません)");
+
+std::uint32_t be32(Bytes p)
+{
+    return (std::uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+}
 
 QString checkBmp(Bytes b, qsizetype size)
 {
@@ -29,11 +36,17 @@ QString checkBmp(Bytes b, qsizetype size)
     const std::uint32_t compression = le32(b + 30);
     if (compression != 0 && compression != 3)
         return {}; // run-length data has no fixed size
-    if (width <= 0 || height == 0 || bits == 0)
+    if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return QStringLiteral("ビットマップの色のビット数 %1 は正しくありません (1, 2, 4, 8, 16, 24, 32 のどれかです)").arg(bits);
+    if (width <= 0 || height == 0)
         return {};
-    const std::int64_t rows = height < 0 ? -std::int64_t(height) : height;
-    const std::int64_t stride = ((std::int64_t(width) * bits + 31) / 32) * 4;
-    return std::int64_t(offset) + rows * stride > size ? kTruncated : QString();
+    // In 64 bits, and rows * stride compared by division: neither can overflow.
+    const std::uint64_t rows = height < 0 ? std::uint64_t(-std::int64_t(height)) : std::uint64_t(height);
+    const std::uint64_t stride = ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
+    const auto have = static_cast<std::uint64_t>(size);
+    if (offset > have || stride > (have - offset) / rows)
+        return kTruncated;
+    return {};
 }
 
 // Walks marker segments and entropy-coded data up to the end-of-image marker.
@@ -61,6 +74,60 @@ QString checkJpeg(Bytes b, qsizetype size)
         i += 2 + length;
     }
     return kTruncated;
+}
+
+// Follows a frame's LZW codes (minimum code size, then sub-blocks) without keeping the pixels:
+// false when a code names a table entry that does not exist yet, or the codes end before the
+// frame's pixels do. Qt's reader fills such frames with whatever it has.
+bool lzwCovers(Bytes b, qsizetype size, std::uint64_t pixels)
+{
+    const int minSize = b[0];
+    if (minSize < 2 || minSize > 8)
+        return false;
+    const int clear = 1 << minSize, end = clear + 1;
+    std::vector<std::uint32_t> length(4096, 1); // pixels each code stands for
+    int next = end + 1, codeSize = minSize + 1, previous = -1;
+    std::uint64_t produced = 0;
+    std::uint32_t bitBuffer = 0;
+    int bitCount = 0;
+    qsizetype i = 1;
+    int left = 0; // bytes left in the current sub-block
+    for (;;) {
+        while (bitCount < codeSize) {
+            if (left == 0) {
+                if (i >= size || b[i] == 0)
+                    return produced >= pixels; // the data ended without an end code
+                left = b[i++];
+            }
+            bitBuffer |= std::uint32_t(b[i++]) << bitCount;
+            bitCount += 8;
+            --left;
+        }
+        const int code = int(bitBuffer & ((1u << codeSize) - 1));
+        bitBuffer >>= codeSize;
+        bitCount -= codeSize;
+        if (code == clear) {
+            next = end + 1;
+            codeSize = minSize + 1;
+            previous = -1;
+            continue;
+        }
+        if (code == end)
+            return produced >= pixels;
+        if (previous < 0) {
+            if (code >= clear)
+                return false; // the first code after a clear is a single pixel
+        } else if (code > next || (code == next && next >= 4096)) {
+            return false;
+        } else if (next < 4096) {
+            length[std::size_t(next)] = length[std::size_t(previous)] + 1;
+            ++next;
+            if (next == (1 << codeSize) && codeSize < 12)
+                ++codeSize;
+        }
+        produced += length[std::size_t(code)];
+        previous = code;
+    }
 }
 
 // Walks the blocks to the trailer; a file that stops cleanly between blocks is accepted.
@@ -92,13 +159,17 @@ QString checkGif(Bytes b, qsizetype size)
         } else if (block == 0x2C) {
             if (i + 10 > size)
                 return kTruncated;
+            const std::uint64_t pixels = std::uint64_t(b[i + 5] | (b[i + 6] << 8)) * (b[i + 7] | (b[i + 8] << 8));
             const unsigned char flags = b[i + 9];
             i += 10;
             if (flags & 0x80)
                 i += 3 * (qsizetype(1) << ((flags & 7) + 1));
+            const qsizetype data = i;
             i += 1; // LZW minimum code size
             if (i > size || !skipSubBlocks(i))
                 return kTruncated;
+            if (!lzwCovers(b + data, i - data, pixels))
+                return kDamaged;
             sawImage = true;
         } else {
             return {}; // not ours to judge
@@ -107,7 +178,28 @@ QString checkGif(Bytes b, qsizetype size)
     return (i == size && sawImage) ? QString() : kTruncated;
 }
 
+// Walks the chunks to IEND; a chunk that claims more bytes than the file holds is never read, so a
+// lying length costs nothing.
+QString checkPng(Bytes b, qsizetype size)
+{
+    qsizetype i = 8;
+    while (i + 8 <= size) {
+        const std::uint64_t length = be32(b + i);
+        if (length > std::uint64_t(size - i - 8) || size - i - 8 - qsizetype(length) < 4)
+            return kTruncated;
+        if (std::memcmp(b + i + 4, "IEND", 4) == 0)
+            return {};
+        i += 12 + qsizetype(length);
+    }
+    return kTruncated;
+}
+
 } // namespace
+
+QString damagedPictureMessage()
+{
+    return kDamaged;
+}
 
 QString truncationProblem(const QByteArray& bytes)
 {
@@ -119,6 +211,8 @@ QString truncationProblem(const QByteArray& bytes)
         return checkJpeg(b, size);
     if (size >= 6 && bytes.startsWith("GIF8"))
         return checkGif(b, size);
+    if (size >= 8 && bytes.startsWith("\x89PNG\r\n\x1a\n"))
+        return checkPng(b, size);
     return {};
 }
 

@@ -7,8 +7,12 @@
 
 namespace platform {
 
-// A short Japanese reason when the bytes are a BMP, JPEG or GIF that ends before its structure
-// does; empty when it is complete or of another kind (other readers report truncation themselves).
+// A short Japanese reason when the bytes are a BMP, JPEG, GIF or PNG that ends before its structure
+// does, a GIF whose picture data is damaged or a BMP with an impossible bit count; empty when it is
+// complete or of another kind (other readers report truncation themselves).
 QString truncationProblem(const QByteArray& bytes);
+
+// The reason given for a picture whose data is damaged or missing.
+QString damagedPictureMessage();
 
 } // namespace platform

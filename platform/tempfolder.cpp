@@ -1,6 +1,7 @@
 #include "platform/tempfolder.h"
 
 #include "platform/errors.h"
+#include "platform/tempsweep.h"
 
 #include <QFile>
 #include <cerrno>
@@ -40,6 +41,7 @@ QString privateTempFolder()
     if (::access(folder.constData(), W_OK | X_OK) != 0)
         throw RuntimeError(kPermissionDenied,
             QStringLiteral("一時フォルダ %1 に書き込めません: %2").arg(shown, errnoReason(errno)));
+    joinInstances(shown + QLatin1Char('/'));
     return shown + QLatin1Char('/');
 }
 

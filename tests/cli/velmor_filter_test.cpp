@@ -30,6 +30,7 @@ struct VelmorFilterTest : ::testing::Test {
         QProcess p;
         QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
         e.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        e.insert(QStringLiteral("TMPDIR"), dir.path()); // its start-up sweep stays in the test's folder
         for (const QString& kv : env)
             e.insert(kv.section(QLatin1Char('='), 0, 0), kv.section(QLatin1Char('='), 1));
         p.setProcessEnvironment(e);

@@ -7,7 +7,13 @@
 
 #include <QBuffer>
 #include <QFile>
+#include <QDir>
 #include <QTemporaryDir>
+#include <atomic>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using platform::RuntimeError;
 
@@ -95,6 +101,33 @@ TEST_F(PictureTest, BadFilesGiveNumberedErrorsNamingTheFile)
         testsupport::writeFile(path("whole"), whole);
         EXPECT_EQ(errorNumberOf(path("whole")), 0) << format;
     }
+}
+
+TEST_F(PictureTest, PipesFoldersAndLinksToThemAreRefusedUnopened)
+{
+    const QByteArray pipe = QFile::encodeName(path("pipe.jpg"));
+    ASSERT_EQ(::mkfifo(pipe.constData(), 0600), 0);
+    QDir().mkpath(path("folder.jpg"));
+    ASSERT_TRUE(QFile::link(path("pipe.jpg"), path("link.jpg")));
+    // Should a read wait on the pipe after all, a late writer ends the wait and the test fails.
+    std::atomic<bool> done{false};
+    std::thread net([&] {
+        for (int i = 0; i < 500 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        if (!done)
+            ::close(::open(pipe.constData(), O_WRONLY | O_NONBLOCK));
+    });
+    for (const char* name : {"pipe.jpg", "folder.jpg", "link.jpg"}) {
+        try {
+            platform::loadPicture(path(name));
+            ADD_FAILURE() << name << " was read";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), platform::kInvalidPicture) << name;
+            EXPECT_EQ(e.text(), path(name) + QStringLiteral(": ファイルではありません"));
+        }
+    }
+    done = true;
+    net.join();
 }
 
 TEST_F(PictureTest, RefusesPicturesWiderOrTallerThanTheLimit)

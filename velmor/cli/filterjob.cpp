@@ -1,5 +1,7 @@
 #include "velmor/cli/filterjob.h"
 
+#include "velmor/cli/streamedbitmap.h"
+
 #include "platform/bmp24.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
@@ -11,7 +13,6 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <functional>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -20,55 +21,6 @@ namespace cli {
 namespace {
 
 constexpr std::size_t kStripBytes = 1u << 20;
-
-// A file mapped for reading, unmapped and closed when done.
-class MappedBitmap : public Source {
-public:
-    ~MappedBitmap() override
-    {
-        if (data_)
-            ::munmap(const_cast<std::uint8_t*>(data_), size_);
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    // False when the file is not a complete plain 24-bit bottom-up bitmap within the size limit.
-    bool open(const QString& input)
-    {
-        fd_ = ::open(QFile::encodeName(input).constData(), O_RDONLY | O_CLOEXEC);
-        struct stat st {};
-        std::uint8_t head[platform::bmp24::kHeaderSize];
-        if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)
-            || ::pread(fd_, head, sizeof head, 0) != static_cast<ssize_t>(sizeof head))
-            return false;
-        const auto layout = platform::bmp24::parseHeader(head, sizeof head);
-        if (!layout || layout->width > engine::kMaxRenderSide || layout->height > engine::kMaxRenderSide
-            || std::int64_t(st.st_size) < platform::bmp24::fileSize(layout->width, layout->height))
-            return false;
-        void* mapped = ::mmap(nullptr, std::size_t(st.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
-        if (mapped == MAP_FAILED)
-            return false;
-        data_ = static_cast<const std::uint8_t*>(mapped);
-        size_ = std::size_t(st.st_size);
-        width_ = layout->width;
-        height_ = layout->height;
-        stride_ = std::size_t(platform::bmp24::stride(width_));
-        return true;
-    }
-    int width() const override { return width_; }
-    int height() const override { return height_; }
-    const std::uint8_t* row(int y) const override
-    {
-        return data_ + platform::bmp24::kHeaderSize + std::size_t(y - 1) * stride_;
-    }
-
-private:
-    int fd_ = -1;
-    const std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-    int width_ = 0;
-    int height_ = 0;
-    std::size_t stride_ = 0;
-};
 
 class PictureSource : public Source {
 public:
@@ -85,9 +37,8 @@ private:
 
 std::unique_ptr<Source> openSource(const QString& input)
 {
-    auto mapped = std::make_unique<MappedBitmap>();
-    if (mapped->open(input))
-        return mapped;
+    if (auto bitmap = openStreamedBitmap(input))
+        return bitmap;
     return sourceFromImage(platform::loadPicture(input)); // decodes, or refuses with a reason
 }
 

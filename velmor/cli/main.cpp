@@ -1,12 +1,15 @@
 // velmor-filter: the colour filters of the window for a folder of pictures, from the command line.
 
 #include "platform/errors.h"
+#include "platform/fs.h"
 #include "platform/settings.h"
+#include "platform/tempsweep.h"
 #include "velmor/cli/filterjob.h"
 #include "velmor/cli/options.h"
 #include "velmor/cli/progress.h"
 #include "velmor/cli/qpxhost.h"
 #include "velmor/cli/samefile.h"
+#include "velmor/cli/stopsignals.h"
 #include "velmor/engine/filters.h"
 #include "velmor/workflow/qpxfile.h"
 
@@ -22,11 +25,6 @@
 namespace {
 
 std::atomic<bool> gStop{false};
-
-void onSignal(int)
-{
-    gStop.store(true);
-}
 
 void printLine(const QString& text)
 {
@@ -113,6 +111,7 @@ int main(int argc, char** argv)
         std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
         return 0;
     }
+    platform::sweepTempFolderAtStartUp();
     std::vector<Job> jobs = planJobs(options);
 
     // The QPX control is a widget and needs a widget application; a command never shows it.
@@ -134,8 +133,20 @@ int main(int argc, char** argv)
         custom = options.customColor ? *options.customColor : storedCustomColour();
     const engine::ColorValue colour = engine::filterColor(options.filter, custom);
 
-    std::signal(SIGINT, onSignal);
-    std::signal(SIGTERM, onSignal);
+    // Which jobs are written, readable from the watcher thread when a stop cuts the run short.
+    const std::unique_ptr<std::atomic<bool>[]> written(new std::atomic<bool>[jobs.size()]{});
+    cli::StopSignals stopSignals(gStop, [&] {
+        platform::removeOwnWorkFolders();
+        platform::fs::removeUnfinishedFiles();
+        int notWritten = 0;
+        for (std::size_t i = 0; i < jobs.size(); ++i)
+            if (!written[i]) {
+                ++notWritten;
+                printLine(QStringLiteral("velmor-filter: %1: %2").arg(jobs[i].input, kInterrupted));
+            }
+        printLine(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません (書き終えていない出力は元のままです)")
+                      .arg(int(jobs.size()) - notWritten).arg(notWritten));
+    });
 
     // Workers take jobs in turn; the main thread runs the event loop that carries the control's calls.
     const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
@@ -149,6 +160,7 @@ int main(int argc, char** argv)
             if (job.failure.isEmpty()) {
                 try {
                     runJob(job, colour, qpx.get());
+                    written[i] = true;
                 } catch (const platform::RuntimeError& e) {
                     job.failure = e.text();
                 } catch (const cli::Stopped&) {
@@ -169,6 +181,7 @@ int main(int argc, char** argv)
     app->exec();
     for (auto& t : pool)
         t.join();
+    stopSignals.ended();
     qpx.reset();
 
     int failed = 0;

@@ -1,5 +1,6 @@
 // Velmor: lays a colour filter over a picture. The program is its one window.
 
+#include "platform/tempsweep.h"
 #include "velmor/shell/frmmain.h"
 #include "velmor/shell/japanese.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Velmor"));
     shell::installJapaneseTranslations(app);
     QApplication::setFont(shell::japaneseUiFont());
+    platform::sweepTempFolderAtStartUp(); // what killed runs left in the temporary folder
 
     frmMain window;
     if (!window.Form_Load())

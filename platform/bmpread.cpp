@@ -1,0 +1,198 @@
+#include "platform/bmpread.h"
+
+#include <array>
+#include <bit>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace platform::bmp {
+namespace {
+
+using Bytes = const unsigned char*;
+
+std::uint32_t le16(Bytes p) { return p[0] | (p[1] << 8); }
+std::uint32_t le32(Bytes p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
+
+constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
+
+// One channel of a bit-field pixel: where it sits and how to widen it to 0-255.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    std::uint64_t max = 0;
+
+    static std::optional<Channel> of(std::uint32_t mask)
+    {
+        Channel c;
+        c.mask = mask;
+        if (mask == 0)
+            return c;
+        c.shift = std::countr_zero(mask);
+        const std::uint64_t bits = mask >> c.shift;
+        if ((bits & (bits + 1)) != 0)
+            return std::nullopt; // the bits of a channel must be contiguous
+        c.max = bits;
+        return c;
+    }
+    int value(std::uint32_t pixel) const
+    {
+        if (max == 0)
+            return 0;
+        const std::uint64_t v = (pixel & mask) >> shift;
+        return int((v * 255 + max / 2) / max);
+    }
+};
+
+struct Layout {
+    std::uint32_t headerSize = 0;
+    std::int64_t width = 0, height = 0;
+    bool topDown = false;
+    int bits = 0;
+    std::uint32_t compression = kRgb;
+    std::uint32_t pixelOffset = 0;
+    std::uint32_t masks[4] = {};
+    bool hasAlpha = false;
+    std::size_t paletteStart = 0, paletteEntry = 4, paletteCount = 0;
+};
+
+std::optional<Layout> parse(const QByteArray& bytes)
+{
+    const auto b = reinterpret_cast<Bytes>(bytes.constData());
+    const auto size = std::size_t(bytes.size());
+    if (size < 26 || b[0] != 'B' || b[1] != 'M')
+        return std::nullopt;
+    Layout l;
+    l.pixelOffset = le32(b + 10);
+    l.headerSize = le32(b + 14);
+    if (size < 14 + std::size_t(std::min<std::uint32_t>(l.headerSize, 1024)))
+        return std::nullopt; // a header cut short
+    if (l.headerSize == 12) { // OS/2 1.x: 16-bit sizes, 3-byte palette entries
+        l.width = le16(b + 18);
+        l.height = le16(b + 20);
+        l.bits = int(le16(b + 24));
+        l.paletteEntry = 3;
+    } else if (l.headerSize == 40 || l.headerSize == 52 || l.headerSize == 56 || l.headerSize == 108
+               || l.headerSize == 124 || l.headerSize == 64 || l.headerSize == 16) {
+        l.width = std::int32_t(le32(b + 18));
+        const auto height = std::int32_t(le32(b + 22));
+        l.topDown = height < 0;
+        l.height = height < 0 ? -std::int64_t(height) : height;
+        l.bits = int(le16(b + 28));
+        if (l.headerSize >= 40) {
+            l.compression = le32(b + 30);
+            l.paletteCount = le32(b + 46);
+        }
+        // OS/2 2.x numbers its compressions differently: 3 there is Huffman coding.
+        if ((l.headerSize == 64 || l.headerSize == 16) && l.compression != kRgb)
+            return std::nullopt;
+    } else {
+        return std::nullopt;
+    }
+    if (l.width <= 0 || l.height <= 0)
+        return std::nullopt;
+    const bool fields = l.compression == kBitFields || l.compression == kAlphaBitFields;
+    if (!(l.compression == kRgb || (fields && (l.bits == 16 || l.bits == 32))))
+        return std::nullopt; // run-length, JPEG and PNG bitmaps are Qt's
+    if (!(l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 || l.bits == 32))
+        return std::nullopt; // 24-bit is Qt's; other counts are refused before this
+
+    std::size_t afterHeader = 14 + l.headerSize;
+    if (fields) {
+        // The masks follow a 40-byte header, or are part of a longer one.
+        const std::size_t count = l.compression == kAlphaBitFields ? 4 : 3;
+        const std::size_t at = 14 + 40;
+        if (size < at + 4 * count)
+            return std::nullopt;
+        for (std::size_t i = 0; i < count; ++i)
+            l.masks[i] = le32(b + at + 4 * i);
+        if (l.headerSize >= 56)
+            l.masks[3] = le32(b + at + 12);
+        if (l.headerSize == 40)
+            afterHeader += 4 * count;
+    } else if (l.bits == 16) {
+        l.masks[0] = 0x7C00, l.masks[1] = 0x03E0, l.masks[2] = 0x001F;
+    } else if (l.bits == 32) {
+        l.masks[0] = 0xFF0000, l.masks[1] = 0xFF00, l.masks[2] = 0xFF;
+    }
+    l.hasAlpha = l.masks[3] != 0;
+
+    if (l.bits > 8) {
+        l.paletteCount = 0; // a palette beside direct colours is only a hint for old displays
+    } else {
+        const std::size_t full = std::size_t(1) << l.bits;
+        if (l.paletteCount == 0 || l.paletteCount > full)
+            l.paletteCount = full;
+        l.paletteStart = afterHeader;
+        // A palette ends where the pixels begin, even when the header promised more entries.
+        if (l.pixelOffset > l.paletteStart)
+            l.paletteCount = std::min<std::size_t>(l.paletteCount, (l.pixelOffset - l.paletteStart) / l.paletteEntry);
+        l.paletteCount = std::min<std::size_t>(l.paletteCount, (size - std::min(size, l.paletteStart)) / l.paletteEntry);
+    }
+    if (l.pixelOffset < afterHeader)
+        l.pixelOffset = std::uint32_t(afterHeader + l.paletteCount * l.paletteEntry);
+    return l;
+}
+
+} // namespace
+
+bool readsItself(const QByteArray& bytes, QSize* size)
+{
+    const auto l = parse(bytes);
+    if (l && size)
+        *size = QSize(int(std::min<std::int64_t>(l->width, INT32_MAX)), int(std::min<std::int64_t>(l->height, INT32_MAX)));
+    return l.has_value();
+}
+
+QImage read(const QByteArray& bytes, QString* problem)
+{
+    const auto l = parse(bytes);
+    if (!l) {
+        *problem = QStringLiteral("ビットマップとして読み込めません");
+        return {};
+    }
+    const auto b = reinterpret_cast<Bytes>(bytes.constData());
+    const auto size = std::size_t(bytes.size());
+    const std::size_t stride = ((std::size_t(l->width) * std::size_t(l->bits) + 31) / 32) * 4;
+    if (l->pixelOffset > size || stride > (size - l->pixelOffset) / std::size_t(l->height)) {
+        *problem = QStringLiteral("ファイルが途中で切れています");
+        return {};
+    }
+    std::optional<Channel> channels[4];
+    for (int i = 0; i < 4; ++i)
+        channels[i] = Channel::of(l->masks[i]);
+    if (!channels[0] || !channels[1] || !channels[2] || !channels[3]) {
+        *problem = QStringLiteral("ビットフィールドの色の指定が正しくありません");
+        return {};
+    }
+    // Indexes past a short palette come out black.
+    std::vector<QRgb> palette(std::size_t(1) << std::min(l->bits, 8), qRgb(0, 0, 0));
+    for (std::size_t i = 0; i < l->paletteCount; ++i) {
+        const Bytes e = b + l->paletteStart + i * l->paletteEntry;
+        palette[i] = qRgb(e[2], e[1], e[0]);
+    }
+
+    QImage picture(int(l->width), int(l->height), l->hasAlpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    if (picture.isNull()) {
+        *problem = QStringLiteral("画像を読み込むメモリが足りません");
+        return {};
+    }
+    for (std::int64_t r = 0; r < l->height; ++r) {
+        const Bytes row = b + l->pixelOffset + std::size_t(r) * stride;
+        auto* out = reinterpret_cast<QRgb*>(picture.scanLine(int(l->topDown ? r : l->height - 1 - r)));
+        for (std::int64_t x = 0; x < l->width; ++x) {
+            if (l->bits <= 8) {
+                const std::size_t bit = std::size_t(x) * std::size_t(l->bits);
+                const unsigned index = (row[bit / 8] >> (8 - l->bits - bit % 8)) & ((1u << l->bits) - 1);
+                out[x] = palette[index];
+                continue;
+            }
+            const std::uint32_t pixel = l->bits == 16 ? le16(row + 2 * x) : le32(row + 4 * x);
+            out[x] = qRgba(channels[0]->value(pixel), channels[1]->value(pixel), channels[2]->value(pixel),
+                l->hasAlpha ? channels[3]->value(pixel) : 255);
+        }
+    }
+    return picture;
+}
+
+} // namespace platform::bmp

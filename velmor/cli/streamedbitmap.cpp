@@ -1,0 +1,117 @@
+#include "velmor/cli/streamedbitmap.h"
+
+#include "platform/bmp24.h"
+#include "platform/errors.h"
+#include "platform/fs.h"
+#include "velmor/engine/render.h"
+
+#include <QFile>
+#include <cerrno>
+#include <future>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace cli {
+namespace {
+
+constexpr std::size_t kStripBytes = 4u << 20;
+
+// Rows in strips; while the caller works on one strip the next is read on a second thread, so that
+// reading costs about what a mapping would.
+class StreamedBitmap : public Source {
+public:
+    StreamedBitmap(QString input, int fd, int width, int height)
+        : input_(std::move(input)), fd_(fd), width_(width), height_(height),
+          stride_(std::size_t(platform::bmp24::stride(width))),
+          rowsPerStrip_(int(std::max<std::size_t>(1, kStripBytes / stride_)))
+    {
+        for (Strip& s : strips_)
+            s.bytes.resize(std::size_t(rowsPerStrip_) * stride_);
+    }
+    ~StreamedBitmap() override
+    {
+        if (ahead_.valid())
+            ahead_.wait(); // its failure does not matter any more
+        ::close(fd_);
+    }
+    int width() const override { return width_; }
+    int height() const override { return height_; }
+    const std::uint8_t* row(int y) const override
+    {
+        if (!strips_[current_].holds(y)) {
+            if (ahead_.valid()) {
+                ahead_.get(); // throws what the read ahead met
+                current_ ^= 1;
+            }
+            if (!strips_[current_].holds(y))
+                read(strips_[current_], y); // rows asked for out of order
+            const int next = strips_[current_].first + strips_[current_].rows;
+            if (next <= height_)
+                ahead_ = std::async(std::launch::async, [this, other = current_ ^ 1, next] { read(strips_[other], next); });
+        }
+        const Strip& s = strips_[current_];
+        return s.bytes.data() + std::size_t(y - s.first) * stride_;
+    }
+
+private:
+    struct Strip {
+        std::vector<std::uint8_t> bytes;
+        int first = 0, rows = 0;
+        bool holds(int y) const { return y >= first && y < first + rows; }
+    };
+
+    // Reads the strip of rows that starts at row y.
+    void read(Strip& strip, int y) const
+    {
+        strip.rows = 0;
+        const int rows = std::min(rowsPerStrip_, height_ - y + 1);
+        const std::size_t want = std::size_t(rows) * stride_;
+        const off_t at = off_t(platform::bmp24::kHeaderSize) + off_t(y - 1) * off_t(stride_);
+        std::size_t got = 0;
+        while (got < want) {
+            const ssize_t n = ::pread(fd_, strip.bytes.data() + got, want - got, at + off_t(got));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                throw platform::fileError(errno, input_);
+            if (n == 0)
+                throw platform::RuntimeError(platform::kInvalidPicture,
+                    QStringLiteral("%1: 読んでいる間にファイルが短くなりました").arg(input_));
+            got += std::size_t(n);
+        }
+        strip.first = y;
+        strip.rows = rows;
+    }
+
+    QString input_;
+    int fd_;
+    int width_, height_;
+    std::size_t stride_;
+    int rowsPerStrip_;
+    mutable Strip strips_[2];
+    mutable int current_ = 0;
+    mutable std::future<void> ahead_; // reading the other strip
+};
+
+} // namespace
+
+std::unique_ptr<Source> openStreamedBitmap(const QString& input)
+{
+    const int fd = platform::fs::openRegularForReading(QFile::encodeName(input).toStdString()); // never waits on a pipe
+    if (fd < 0)
+        return nullptr;
+    struct stat st {};
+    std::uint8_t head[platform::bmp24::kHeaderSize];
+    const auto layout = ::fstat(fd, &st) == 0 && ::pread(fd, head, sizeof head, 0) == static_cast<ssize_t>(sizeof head)
+        ? platform::bmp24::parseHeader(head, sizeof head)
+        : std::nullopt;
+    if (!layout || layout->width > engine::kMaxRenderSide || layout->height > engine::kMaxRenderSide
+        || std::int64_t(st.st_size) < platform::bmp24::fileSize(layout->width, layout->height)) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<StreamedBitmap>(input, fd, layout->width, layout->height);
+}
+
+} // namespace cli
