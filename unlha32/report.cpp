@@ -15,25 +15,22 @@ std::string printable(std::string_view name)
     const std::string safe = safeFileName(name);
     if (isValidUtf8(safe))
         return safe;
+    // Bytes of no known charset. Characters that converted (Japanese, three or four bytes in
+    // UTF-8) stay readable; every other byte past ASCII is escaped, so no stray pair of bytes
+    // passes for a character.
     std::string shown;
     for (std::size_t i = 0; i < safe.size();) {
-        // Copy the longest valid UTF-8 character here, or escape one byte.
-        std::size_t len = 1;
         const auto c = static_cast<unsigned char>(safe[i]);
-        const std::size_t want = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-        if (want > 0 && i + want <= safe.size() && isValidUtf8(std::string_view(safe).substr(i, want)))
-            len = want;
-        else
-            len = 0;
-        if (len == 0) {
-            char esc[5];
-            std::snprintf(esc, sizeof esc, "\\x%02X", c);
-            shown += esc;
-            ++i;
-        } else {
-            shown.append(safe, i, len);
-            i += len;
+        const std::size_t want = (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        if (c < 0x80 || (want > 1 && i + want <= safe.size() && isValidUtf8(std::string_view(safe).substr(i, want)))) {
+            shown.append(safe, i, want);
+            i += want;
+            continue;
         }
+        char esc[5];
+        std::snprintf(esc, sizeof esc, "\\x%02X", c);
+        shown += esc;
+        ++i;
     }
     return shown;
 }
