@@ -214,6 +214,10 @@ TEST(Archiver, ExtractsWhatAnotherWriterMade)
         EXPECT_EQ(readFile(out / "nested.txt"), readFile(src + "sub/nested.txt")) << name;
         EXPECT_TRUE(readFile(out / "empty.txt").empty());
         EXPECT_EQ(callUnlha("t " + fixtures + name).code, UNLHA_OK) << name;
+        // x keeps them.
+        ScratchDir kept;
+        ASSERT_EQ(callUnlha("x " + fixtures + name + " " + kept.path().string() + "/").code, UNLHA_OK) << name;
+        EXPECT_EQ(readFile(kept / "sub/nested.txt"), readFile(src + "sub/nested.txt")) << name;
     }
 }
 
