@@ -55,6 +55,15 @@ Bytes macBinaryWrapped(const Bytes& dataFork, const Bytes& resourceFork, bool br
     return all;
 }
 
+// Extension 0x42: the 64-bit packed and original sizes.
+Bytes sizes64(std::uint64_t packed, std::uint64_t original)
+{
+    Bytes e{0x42};
+    for (const Bytes& v : {le64(packed), le64(original)})
+        e.insert(e.end(), v.begin(), v.end());
+    return e;
+}
+
 struct RealCase {
     const char* what;
     Bytes archive;
@@ -109,23 +118,12 @@ std::vector<RealCase> realCases()
          archiveOf({level1Stored(std::string("metadata.txt\0This is a comment on the file.", 43), a, 'A')}), 'e',
          {{"metadata.txt", a}}},
         {"64-bit sizes in extension 0x42, stored",
-         archiveOf({level2Member({.name = "wide.txt", .data = b, .extensions = {[&] {
-                                     Bytes e{0x42};
-                                     for (auto v : {le64(b.size()), le64(b.size())})
-                                         e.insert(e.end(), v.begin(), v.end());
-                                     return e;
-                                 }()},
-                                  .fake32BitSizes = true})}),
+         archiveOf({level2Member(
+             {.name = "wide.txt", .data = b, .extensions = {sizes64(b.size(), b.size())}, .fake32BitSizes = true})}),
          'e', {{"wide.txt", b}}, UNLHA_OK, false},
         {"64-bit sizes in extension 0x42, compressed",
          archiveOf({level2Member({.name = "wide.txt", .data = big, .packedData = bigPacked, .method = "-lh5-",
-                                  .extensions = {[&] {
-                                      Bytes e{0x42};
-                                      for (auto v : {le64(bigPacked.size()), le64(big.size())})
-                                          e.insert(e.end(), v.begin(), v.end());
-                                      return e;
-                                  }()},
-                                  .fake32BitSizes = true})}),
+                                  .extensions = {sizes64(bigPacked.size(), big.size())}, .fake32BitSizes = true})}),
          'e', {{"wide.txt", big}}, UNLHA_OK, false},
         {"an empty member named with a trailing separator is a folder, e",
          archiveOf({level1Stored("empty/", {}, 'A'), level1Stored("full/f.txt", a, 'A')}), 'e', {{"f.txt", a}}, UNLHA_OK,
