@@ -71,6 +71,7 @@ struct RealCase {
     Files expected;
     int code = UNLHA_OK;
     bool lhasaAgrees = true; // lhasa's `x` gives the same files
+    bool bsdtarAgrees = true;
 };
 
 std::vector<RealCase> realCases()
@@ -99,13 +100,16 @@ std::vector<RealCase> realCases()
     std::vector<RealCase> cases{
         {"a plain archive", plain, 'e', {{"a.txt", a}, {"b.txt", b}}},
         {"an executable stub before the first header", stubbed(exeStub), 'e', {{"a.txt", a}, {"b.txt", b}}},
-        // lhasa 0.3.1 stops at the fake header, and unwraps no MacBinary.
+        // lhasa 0.3.1 stops at the fake header, unwraps no MacBinary and knows no extension 0x42;
+        // bsdtar unwraps no MacBinary either, keeps MS-DOS upper case and reads neither the
+        // OS-9/68k header length nor an empty member as a folder.
         {"a stub holding header-like text", stubbed(fakeHeaderStub), 'e', {{"a.txt", a}, {"b.txt", b}}, UNLHA_OK, false},
         {"a stub longer than the scan", stubbed(farStub), 'e', {}, UNLHA_ERR_DAMAGED, false},
         {"MacBinary: the data fork only, level 1",
-         archiveOf({level1Stored("Picture", wrapped, 'm')}), 'e', {{"Picture", dataFork}}, UNLHA_OK, false},
+         archiveOf({level1Stored("Picture", wrapped, 'm')}), 'e', {{"Picture", dataFork}}, UNLHA_OK, false, false},
         {"MacBinary: the data fork only, level 2",
-         archiveOf({level2Member({.name = "Picture", .data = wrapped, .os = 'm'})}), 'e', {{"Picture", dataFork}}, UNLHA_OK, false},
+         archiveOf({level2Member({.name = "Picture", .data = wrapped, .os = 'm'})}), 'e', {{"Picture", dataFork}}, UNLHA_OK, false,
+         false},
         {"MacBinary header failing the check: data unchanged",
          archiveOf({level2Member({.name = "Picture", .data = notWrapped, .os = 'm'})}), 'e', {{"Picture", notWrapped}}},
         {"MacBinary-like data from another system: unchanged",
@@ -113,7 +117,7 @@ std::vector<RealCase> realCases()
         {"OS-9/68k level-2 header two bytes short",
          archiveOf({level2Member({.name = "os9.txt", .data = a, .os = 'K', .os968kShortLength = true}),
                     level2Member({.name = "b.txt", .data = b})}),
-         'e', {{"os9.txt", a}, {"b.txt", b}}},
+         'e', {{"os9.txt", a}, {"b.txt", b}}, UNLHA_OK, true, false},
         {"an Amiga comment after a NUL in the name",
          archiveOf({level1Stored(std::string("metadata.txt\0This is a comment on the file.", 43), a, 'A')}), 'e',
          {{"metadata.txt", a}}},
@@ -127,15 +131,16 @@ std::vector<RealCase> realCases()
          'e', {{"wide.txt", big}}, UNLHA_OK, false},
         {"an empty member named with a trailing separator is a folder, e",
          archiveOf({level1Stored("empty/", {}, 'A'), level1Stored("full/f.txt", a, 'A')}), 'e', {{"f.txt", a}}, UNLHA_OK,
-         false},
+         false, false},
         {"an empty member named with a trailing separator is a folder, x",
-         archiveOf({level1Stored("empty/", {}, 'A'), level1Stored("full/f.txt", a, 'A')}), 'x', {{"full/f.txt", a}}},
+         archiveOf({level1Stored("empty/", {}, 'A'), level1Stored("full/f.txt", a, 'A')}), 'x', {{"full/f.txt", a}}, UNLHA_OK,
+         true, false},
         {"MS-DOS upper-case names are lower-cased",
          archiveOf({level0Stored("README.TXT", a), level1Stored("Mixed.TXT", b, 'M'),
                     level2Member({.name = "UNIX.TXT", .data = a, .os = 'U'})}),
-         'e', {{"readme.txt", a}, {"Mixed.TXT", b}, {"UNIX.TXT", a}}},
+         'e', {{"readme.txt", a}, {"Mixed.TXT", b}, {"UNIX.TXT", a}}, UNLHA_OK, true, false},
         {"folders at level 0 with '\\', x", archiveOf({level0Stored("DOCS\\SUB\\NOTE.TXT", a)}), 'x',
-         {{"docs/sub/note.txt", a}}},
+         {{"docs/sub/note.txt", a}}, UNLHA_OK, true, false},
     };
     return cases;
 }
@@ -153,18 +158,26 @@ TEST(RealArchives, ExtractAsTheWritersMeant)
         if (c.code == UNLHA_OK) {
             EXPECT_EQ(callUnlha("t " + (dir / "a.lzh")).code, UNLHA_OK) << c.what;
         }
-        if (c.lhasaAgrees && haveTool("lhasa")) {
-            const std::string peer = dir / "lhasa";
+        struct Peer {
+            bool agrees;
+            const char* tool;
+            std::string extract; // into the current folder
+        };
+        for (const Peer& p : {Peer{c.lhasaAgrees, "lhasa", "lhasa xq '" + (dir / "a.lzh") + "'"},
+                              Peer{c.bsdtarAgrees, "bsdtar", "bsdtar -xf '" + (dir / "a.lzh") + "'"}}) {
+            if (!p.agrees || !haveTool(p.tool))
+                continue;
+            const std::string peer = dir / p.tool;
             fs::create_directory(peer);
-            runShell("cd '" + peer + "' && lhasa xq '" + (dir / "a.lzh") + "'");
+            runShell("cd '" + peer + "' && " + p.extract);
             Files theirs = filesBelow(peer);
-            if (c.command == 'e') { // lhasa keeps folders; compare bare names
+            if (c.command == 'e') { // the peers keep folders; compare bare names
                 Files flat;
                 for (auto& [path, bytes] : theirs)
                     flat[fs::path(path).filename().string()] = bytes;
                 theirs = flat;
             }
-            EXPECT_EQ(theirs, c.expected) << "lhasa differs: " << c.what;
+            EXPECT_EQ(theirs, c.expected) << p.tool << " differs: " << c.what;
         }
     }
 }
