@@ -32,7 +32,7 @@ struct IndexedMember {
     bool isDirectory() const { return directory; }
     // LHa for UNIX stores a link as a -lhd- member "name|target".
     bool isLink() const { return method == "-lhd-" && name.find('|') != std::string::npos; }
-    std::string path() const { return folder.empty() ? name : folder + "/" + name; }
+    std::string path() const { return folder.empty() || name.empty() ? folder + name : folder + "/" + name; }
 };
 
 struct ArchiveIndex {

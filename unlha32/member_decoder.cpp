@@ -70,7 +70,7 @@ private:
 // handle, and a member cannot throw a reader off the members after it.
 class MemberStream {
 public:
-    static constexpr std::size_t kPiece = 1 << 20;
+    static constexpr std::size_t kPiece = 128 << 10;
 
     MemberStream(const ByteSource& archive, const IndexedMember& m)
         : header_(level2Header({"member", m.method.c_str(), m.packed, m.original, 0, m.crc})), archive_(archive),

@@ -182,13 +182,15 @@ TEST(RealArchives, ExtractAsTheWritersMeant)
     }
 }
 
-TEST(RealArchives, CommentsShowInTheListingOnly)
+TEST(RealArchives, ListingShowsCommentsAndFolders)
 {
     ScratchDir dir;
-    writeFile(dir / "a.lzh", archiveOf({level1Stored(std::string("metadata.txt\0A comment.", 23), text("x"), 'A')}));
+    writeFile(dir / "a.lzh", archiveOf({level1Stored(std::string("metadata.txt\0A comment.", 23), text("x"), 'A'),
+                                        level1Stored("empty/", {}, 'A')}));
     const auto r = callUnlha("l " + (dir / "a.lzh"));
     ASSERT_EQ(r.code, UNLHA_OK) << r.output;
-    EXPECT_NE(r.output.find("metadata.txt  [A comment.]"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("  metadata.txt  [A comment.]\n"), std::string::npos) << r.output;
+    EXPECT_NE(r.output.find("  empty/\n"), std::string::npos) << r.output;
 }
 
 TEST(RealArchives, MacBinaryCheckIsStrict)
