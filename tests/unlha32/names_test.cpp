@@ -17,6 +17,8 @@ namespace {
 using namespace test;
 
 const std::string kPhotoSjis = "\x8e\xca\x90\x5e.bmp";                    // 写真.bmp
+Bytes text(const std::string& s) { return Bytes(s.begin(), s.end()); }
+
 const std::string kSoftTableSjis = "\x83\x5c\x83\x74\x83\x67\\\x95\x5c.txt"; // ソフト\表.txt: two 0x5C trail bytes
 
 Bytes extension(std::uint8_t type, const Bytes& data)
@@ -118,6 +120,24 @@ TEST(Names, OurNamesGoInCodePage932WhenTheyCan)
         runShell("LC_ALL=C.UTF-8 bsdtar --options hdrcharset=CP932 -xf '" + arc + "' -C '" + (dir / "bsdtar") + "' 写真.bmp");
         EXPECT_EQ(readFile(dir / "bsdtar/写真.bmp"), (Bytes{'s', 'e', 'c', 'o', 'n', 'd'}));
     }
+}
+
+TEST(Names, TheControlsOpenLineFindsAJapaneseMemberOfAWindowsArchive)
+{
+    // As a Windows archiver writes it: Shift-JIS name, code page and FILETIME extensions.
+    ScratchDir dir;
+    const Bytes picture = textBytes(5000);
+    const Bytes times = Bytes(24, 0x01);
+    writeFile(dir / "写真.qpx",
+              archiveOf({level2Member({.name = "\x8a\x43.bmp", .data = text("sea"), .os = 'M'}), // 海.bmp
+                         level2Member({.name = kPhotoSjis, .data = picture, .os = 'M',
+                                       .extensions = {extension(0x46, le32(932)), extension(0x41, times)}})}));
+    const std::string out = dir / "QPXOPEN";
+    fs::create_directory(out);
+    const auto r = callUnlha("e " + (dir / "写真.qpx") + " -n0 " + out + "/ 写真.bmp");
+    ASSERT_EQ(r.code, UNLHA_OK) << r.output;
+    EXPECT_EQ(listFolder(out), std::vector<std::string>{"写真.bmp"});
+    EXPECT_EQ(readFile(out + "/写真.bmp"), picture);
 }
 
 TEST(Names, BackslashInANameToAddIsRefused)
