@@ -11,6 +11,8 @@
 #include "unlha32/archive_index.h"
 #include "unlha32/lh5_encoder.h"
 #include "unlha32/macbinary.h"
+#include "unlha32/header_writer.h"
+#include "unlha32/member_decoder.h"
 #include "unlha32/unlha32.h"
 
 namespace unlha {
@@ -215,6 +217,65 @@ TEST(RealArchives, MacBinaryCheckIsStrict)
         EXPECT_EQ(macBinaryDataFork(h, h.size()), -1) << b.what;
     }
     EXPECT_EQ(macBinaryDataFork(good, good.size() + 128), -1) << "forks that do not add up to the member";
+}
+
+} // namespace
+} // namespace unlha
+
+namespace unlha {
+namespace {
+
+// A compressed member past 4 GiB, of which only the start is real: the file claims the rest.
+class HugeMemberSource : public ByteSource {
+public:
+    HugeMemberSource(Bytes start, std::uint64_t size) : start_(std::move(start)), size_(size) {}
+    std::uint64_t size() const override { return size_; }
+    bool readAt(std::uint64_t offset, std::uint8_t* out, std::size_t n) const override
+    {
+        for (std::size_t i = 0; i < n; ++i)
+            out[i] = offset + i < start_.size() ? start_[static_cast<std::size_t>(offset + i)] : 0;
+        return offset + n <= size_;
+    }
+
+private:
+    Bytes start_;
+    std::uint64_t size_;
+};
+
+TEST(RealArchives, AMemberPast4GiBReachesTheDecoderWithItsSizes)
+{
+    constexpr std::uint64_t kOriginal = (5ull << 30) + 123;
+    constexpr std::uint64_t kPacked = (1ull << 32) + 77;
+    const Bytes stream = encodeLh(Bytes(1 << 20, 'z'), kLh5);
+    const auto header = level2Header({"huge.bin", "-lh5-", kPacked, kOriginal, 0, 0, 'U'});
+    Bytes start(header.begin(), header.end());
+    start.insert(start.end(), stream.begin(), stream.end());
+    const HugeMemberSource src(start, header.size() + kPacked + 1);
+
+    const ArchiveIndex index = indexArchive(src);
+    ASSERT_EQ(index.status, ArchiveIndex::Status::Ok) << index.problem;
+    ASSERT_EQ(index.members.size(), 1u);
+    EXPECT_EQ(index.members[0].original, kOriginal);
+    EXPECT_EQ(index.members[0].packed, kPacked);
+
+    // The decoder takes the member (a reader seeing 32-bit sizes would refuse it as damaged) and
+    // streams it: the first piece arrives long before the whole would fit in memory.
+    std::size_t got = 0;
+    MemberOutcome outcome = MemberOutcome::Ok;
+    MemberVisitor v;
+    v.open = [&](const IndexedMember&) -> Consumer {
+        return [&](const std::uint8_t* data, std::size_t n) {
+            got += n;
+            return std::all_of(data, data + n, [](std::uint8_t b) { return b == 'z'; }) && got < (1u << 20);
+        };
+    };
+    v.done = [&](const IndexedMember&, MemberOutcome o) {
+        outcome = o;
+        return true;
+    };
+    decodeMembers(src, index, v);
+    EXPECT_EQ(outcome, MemberOutcome::Stopped);
+    EXPECT_GT(got, 0u);
 }
 
 } // namespace
