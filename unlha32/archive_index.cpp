@@ -3,58 +3,21 @@
 #include "unlha32/archive_index.h"
 
 #include <ctime>
+#include <vector>
 
 #include "unlha32/crc16.h"
+#include "unlha32/member_names.h"
 
 namespace unlha {
 namespace {
+
+using Buffer = std::vector<std::uint8_t>;
 
 std::uint32_t get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t get32(const std::uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
 std::uint64_t get64(const std::uint8_t* p) { return get32(p) | (std::uint64_t{get32(p + 4)} << 32); }
 
-bool isValidUtf8(const std::string& s)
-{
-    for (std::size_t i = 0; i < s.size();) {
-        const auto c = static_cast<std::uint8_t>(s[i]);
-        const int extra = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
-        if (extra < 0 || i + extra >= s.size())
-            return false;
-        for (int k = 1; k <= extra; ++k)
-            if ((static_cast<std::uint8_t>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += 1 + extra;
-    }
-    return true;
-}
-
-bool isShiftJisLead(std::uint8_t c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// Splits a level-0/1 path on '\' and '/' into folder and name, minding Shift-JIS.
-void splitStoredPath(const std::string& path, std::string& folder, std::string& name)
-{
-    const bool sjis = !isValidUtf8(path);
-    std::size_t lastSep = std::string::npos;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto c = static_cast<std::uint8_t>(path[i]);
-        if (sjis && isShiftJisLead(c)) {
-            ++i; // the trail byte may be 0x5C
-            continue;
-        }
-        if (c == '\\' || c == '/')
-            lastSep = i;
-    }
-    if (lastSep == std::string::npos) {
-        folder.clear();
-        name = path;
-        return;
-    }
-    folder = path.substr(0, lastSep);
-    for (auto& ch : folder)
-        if (ch == '\\')
-            ch = '/';
-    name = path.substr(lastSep + 1);
-}
+constexpr std::uint64_t kLongestLevel3Header = 1 << 20;
 
 std::int64_t fromDosTime(std::uint32_t dos)
 {
@@ -70,8 +33,27 @@ std::int64_t fromDosTime(std::uint32_t dos)
     return v == static_cast<std::time_t>(-1) ? 0 : static_cast<std::int64_t>(v);
 }
 
+// Method ids that real headers carry: -lh?- and -lz?- of LHarc, LHA and LArc, -pm0- to -pm2-
+// of PMarc (its stubs hold "-pms-", which is no method).
+bool plausibleMethod(const std::uint8_t* id)
+{
+    if (id[0] != '-' || id[4] != '-')
+        return false;
+    if (id[1] == 'l' && (id[2] == 'h' || id[2] == 'z'))
+        return id[3] != '-';
+    return id[1] == 'p' && id[2] == 'm' && id[3] >= '0' && id[3] <= '2';
+}
+
+// The stored name's bytes and what tells their charset, gathered while the header is read.
+struct StoredName {
+    std::string path;        // level 0/1: the name field; level 2/3: folder + '/' + name
+    bool nameSeen = false;
+    std::string folder;      // level 1-3 extension 0x02, 0xFF already '/'
+    std::uint32_t codePage = 0;
+};
+
 struct Walker {
-    std::span<const std::uint8_t> bytes;
+    const ByteSource& src;
     ArchiveIndex index;
     bool wideSizes = false; // the member carries 64-bit sizes (extension 0x42)
 
@@ -82,44 +64,54 @@ struct Walker {
         return false;
     }
 
-    // Reads the extended-header chain starting with `firstSize` at `at`, all within [at, limit).
-    // sizeWidth is 2 (levels 1, 2) or 4 (level 3). Returns the total bytes the chain spans.
-    bool readExtensions(IndexedMember& m, std::size_t at, std::size_t limit, std::uint64_t firstSize,
-                        int sizeWidth, std::size_t headerStart, std::size_t headerEnd,
-                        std::uint64_t& chainBytes)
+    bool read(std::uint64_t at, std::size_t n, Buffer& out)
     {
-        chainBytes = 0;
+        out.resize(n);
+        if (at > src.size() || n > src.size() - at)
+            return false;
+        if (!src.readAt(at, out.data(), n))
+            return fail(ArchiveIndex::Status::Damaged, "書庫が途中で切れています (読み込み中に短くなりました)");
+        return true;
+    }
+
+    // Walks the extended headers of buf that begin at `at`, the first of size firstSize, all
+    // within buf. sizeWidth is 2 (levels 1, 2) or 4 (level 3). checkCrc: buf is the whole header
+    // (levels 2, 3) and its CRC in extension 0x00 is checked.
+    bool readExtensions(IndexedMember& m, StoredName& stored, const Buffer& buf, std::size_t at,
+                        std::uint64_t firstSize, int sizeWidth, bool checkCrc)
+    {
         std::uint64_t size = firstSize;
         int guard = 0;
         while (size != 0) {
             if (++guard > 4096)
                 return fail(ArchiveIndex::Status::Damaged, "拡張ヘッダが終わりません");
-            if (size < 1 + static_cast<std::uint64_t>(sizeWidth) || at + size > limit)
+            if (size < 1 + static_cast<std::uint64_t>(sizeWidth) || at > buf.size() || size > buf.size() - at)
                 return fail(ArchiveIndex::Status::Damaged, "拡張ヘッダがヘッダの外にはみ出しています");
-            const std::uint8_t* e = bytes.data() + at;
+            const std::uint8_t* e = buf.data() + at;
             const std::size_t dataLen = static_cast<std::size_t>(size) - 1 - sizeWidth;
             const std::uint8_t* d = e + 1;
             switch (e[0]) {
-            case 0x00: // header CRC, checked where the header is whole (levels 2, 3)
-                if (dataLen >= 2 && headerEnd > headerStart) {
-                    std::vector<std::uint8_t> copy(bytes.begin() + headerStart, bytes.begin() + headerEnd);
-                    const std::size_t crcAt = static_cast<std::size_t>(d - bytes.data()) - headerStart;
-                    copy[crcAt] = copy[crcAt + 1] = 0;
-                    if (crc16(copy.data(), copy.size()) != get16(d))
+            case 0x00:
+                if (dataLen >= 2 && checkCrc) {
+                    const std::size_t crcAt = at + 1;
+                    static const std::uint8_t kZero[2] = {0, 0};
+                    std::uint16_t crc = crc16(buf.data(), crcAt);
+                    crc = crc16(kZero, 2, crc);
+                    crc = crc16(buf.data() + crcAt + 2, buf.size() - crcAt - 2, crc);
+                    if (crc != get16(d))
                         return fail(ArchiveIndex::Status::Damaged, "ヘッダのCRCが合いません");
                 }
                 break;
             case 0x01:
-                m.name.assign(reinterpret_cast<const char*>(d), dataLen);
+                stored.path.assign(reinterpret_cast<const char*>(d), dataLen);
+                stored.nameSeen = true;
                 break;
             case 0x02: {
                 std::string folder(reinterpret_cast<const char*>(d), dataLen);
                 for (auto& ch : folder)
-                    if (static_cast<std::uint8_t>(ch) == 0xFF)
+                    if (static_cast<std::uint8_t>(ch) == 0xFF) // no CP932 byte: safe before decoding
                         ch = '/';
-                while (!folder.empty() && folder.back() == '/')
-                    folder.pop_back();
-                m.folder = folder;
+                stored.folder = folder;
                 break;
             }
             case 0x42:
@@ -129,6 +121,10 @@ struct Walker {
                     m.original = get64(d + 8);
                 }
                 break;
+            case 0x46:
+                if (dataLen >= 4)
+                    stored.codePage = get32(d);
+                break;
             case 0x54:
                 if (dataLen >= 4)
                     m.mtime = get32(d);
@@ -136,39 +132,92 @@ struct Walker {
             default:
                 break; // unknown types are skipped
             }
-            chainBytes += size;
             at += static_cast<std::size_t>(size);
-            const std::uint8_t* next = bytes.data() + at - sizeWidth;
+            const std::uint8_t* next = buf.data() + at - sizeWidth;
             size = sizeWidth == 2 ? get16(next) : get32(next);
         }
         return true;
     }
 
-    // Reads the member at pos; false at the end of the archive or on damage.
-    bool member(std::size_t pos, std::size_t& nextPos)
+    // Level 1 keeps its extended headers after the base header, outside its length: they are
+    // gathered into one buffer first. Returns false on damage.
+    bool gatherLevel1Chain(std::uint64_t at, std::uint64_t firstSize, Buffer& chain)
     {
-        const std::size_t size = bytes.size();
-        const std::uint8_t* h = bytes.data() + pos;
+        Buffer piece;
+        std::uint64_t size = firstSize;
+        for (int guard = 0; size != 0; ++guard) {
+            if (guard > 4096)
+                return fail(ArchiveIndex::Status::Damaged, "拡張ヘッダが終わりません");
+            if (size < 3 || at + chain.size() + size > src.size())
+                return fail(ArchiveIndex::Status::Damaged, "拡張ヘッダがヘッダの外にはみ出しています");
+            if (!read(at + chain.size(), static_cast<std::size_t>(size), piece))
+                return false;
+            chain.insert(chain.end(), piece.begin(), piece.end());
+            size = get16(chain.data() + chain.size() - 2);
+        }
+        return true;
+    }
+
+    // Turns the stored name into the member's UTF-8 folder and name.
+    static void finishName(IndexedMember& m, StoredName& stored, bool dosWriter)
+    {
+        std::string path = stored.path;
+        if (const auto nul = path.find('\0'); nul != std::string::npos) {
+            m.comment = path.substr(nul + 1);
+            path.resize(nul);
+        }
+        if (!stored.folder.empty()) {
+            if (stored.folder.back() != '/')
+                stored.folder += '/';
+            path = stored.folder + path;
+        }
+        const bool cp932 = stored.codePage == 932
+                           || (stored.codePage == 0
+                               && (dosWriter || m.os == 'M' || m.os == 'w' || m.os == 'W' || m.os == 'H'));
+        const bool utf8 = stored.codePage == 65001;
+        if (cp932) {
+            path = decodeCp932(path);
+            m.comment = decodeCp932(m.comment);
+        }
+        if (dosWriter || m.os == 'M')
+            path = lowerIfAllUpper(path);
+        splitStoredPath(path, !cp932 && !utf8 && !isValidUtf8(path), m.folder, m.name);
+        while (!m.folder.empty() && m.folder.back() == '/')
+            m.folder.pop_back();
+        m.directory = m.method == "-lhd-" || (m.original == 0 && m.name.empty() && !m.folder.empty());
+    }
+
+    // Reads the member at pos; false at the end of the archive or on damage.
+    bool member(std::uint64_t pos, std::uint64_t& nextPos)
+    {
+        const std::uint64_t size = src.size();
         const auto bad = index.members.empty() ? ArchiveIndex::Status::NotLha : ArchiveIndex::Status::Damaged;
+        Buffer h;
         if (size - pos < 22)
             return fail(bad, "ヘッダが途中で切れています");
+        if (!read(pos, 22, h))
+            return false;
         if (h[2] != '-' || h[6] != '-')
             return fail(bad, "LHAのヘッダではありません");
         IndexedMember m;
+        StoredName stored;
         wideSizes = false;
         m.headerOffset = pos;
-        m.method.assign(reinterpret_cast<const char*>(h + 2), 5);
+        m.method.assign(reinterpret_cast<const char*>(h.data() + 2), 5);
         m.level = h[20];
-        m.original = get32(h + 11);
-        std::uint64_t packed = get32(h + 7);
-        std::size_t dataStart = 0;
+        m.original = get32(h.data() + 11);
+        std::uint64_t packed = get32(h.data() + 7);
+        std::uint64_t dataStart = 0;
+        bool dosWriter = false;
 
         if (m.level == 0 || m.level == 1) {
             const std::size_t hs = h[0];
             const std::size_t baseLen = hs + 2;
             const std::size_t n = h[21];
-            if (hs == 0 || pos + baseLen > size)
+            if (hs == 0 || baseLen > size - pos)
                 return fail(bad, "ヘッダが途中で切れています");
+            if (!read(pos, baseLen, h))
+                return false;
             unsigned sum = 0;
             for (std::size_t i = 2; i < baseLen; ++i)
                 sum += h[i];
@@ -176,55 +225,67 @@ struct Walker {
                 return fail(bad, "ヘッダのチェックサムが合いません");
             if (22 + n > baseLen)
                 return fail(bad, "名前がヘッダの外にはみ出しています");
-            splitStoredPath(std::string(reinterpret_cast<const char*>(h + 22), n), m.folder, m.name);
-            m.mtime = fromDosTime(get32(h + 15));
+            stored.path.assign(reinterpret_cast<const char*>(h.data() + 22), n);
+            m.mtime = fromDosTime(get32(h.data() + 15));
             if (m.level == 0) {
                 m.hasCrc = 22 + n + 2 <= baseLen;
                 if (m.hasCrc)
-                    m.crc = static_cast<std::uint16_t>(get16(h + 22 + n));
-                if (m.hasCrc && 22 + n + 12 <= baseLen && h[24 + n] == 'U')
-                    m.mtime = get32(h + 26 + n); // LHa for UNIX's extension carries a Unix time
+                    m.crc = static_cast<std::uint16_t>(get16(h.data() + 22 + n));
+                const bool extension = 24 + n < baseLen;
+                dosWriter = !extension; // only MS-DOS-era writers leave the area out
+                if (extension)
+                    m.os = h[24 + n];
+                if (extension && 22 + n + 12 <= baseLen && h[24 + n] == 'U')
+                    m.mtime = get32(h.data() + 26 + n); // LHa for UNIX's extension carries a Unix time
                 dataStart = pos + baseLen;
             } else {
                 if (27 + n > baseLen)
                     return fail(bad, "レベル1ヘッダが短すぎます");
-                m.crc = static_cast<std::uint16_t>(get16(h + 22 + n));
+                m.crc = static_cast<std::uint16_t>(get16(h.data() + 22 + n));
                 m.os = h[24 + n];
-                std::uint64_t chain = 0;
-                if (!readExtensions(m, pos + baseLen, size, get16(h + baseLen - 2), 2, 0, 0, chain))
+                Buffer chain;
+                if (!gatherLevel1Chain(pos + baseLen, get16(h.data() + baseLen - 2), chain))
                     return false;
-                if (!wideSizes && chain > packed)
+                if (!chain.empty() && !readExtensions(m, stored, chain, 0, get16(h.data() + baseLen - 2), 2, false))
+                    return false;
+                if (!wideSizes && chain.size() > packed)
                     return fail(ArchiveIndex::Status::Damaged, "拡張ヘッダがメンバより大きいと書かれています");
-                packed -= wideSizes ? 0 : chain;
-                dataStart = pos + baseLen + static_cast<std::size_t>(chain);
+                packed -= wideSizes ? 0 : chain.size();
+                dataStart = pos + baseLen + chain.size();
             }
         } else if (m.level == 2 || m.level == 3) {
-            std::size_t total;
+            std::uint64_t total;
             std::size_t firstExtAt;
             int width;
-            std::uint64_t firstSize;
+            if (size - pos < 32 && m.level == 3)
+                return fail(bad, "ヘッダが途中で切れています");
+            if (size - pos < 26 || !read(pos, m.level == 2 ? 26 : 32, h))
+                return index.status == ArchiveIndex::Status::Ok ? fail(bad, "ヘッダが途中で切れています") : false;
             if (m.level == 2) {
-                total = get16(h);
+                total = get16(h.data());
                 firstExtAt = 26;
                 width = 2;
-                if (total < 26 || pos + total > size)
-                    return fail(bad, "ヘッダが途中で切れています");
-                firstSize = get16(h + 24);
+                // LHA for OS-9/68k counts the header two bytes short.
+                if (h[23] == 'K')
+                    total += 2;
             } else {
-                if (get16(h) != 4 || size - pos < 32)
+                if (get16(h.data()) != 4)
                     return fail(bad, "ヘッダが途中で切れています");
-                total = get32(h + 24);
+                total = get32(h.data() + 24);
                 firstExtAt = 32;
                 width = 4;
-                if (total < 32 || total > size - pos)
-                    return fail(bad, "ヘッダが途中で切れています");
-                firstSize = get32(h + 28);
+                if (total > kLongestLevel3Header)
+                    return fail(bad, "ヘッダが大きすぎます");
             }
-            m.crc = static_cast<std::uint16_t>(get16(h + 21));
+            if (total < firstExtAt || total > size - pos)
+                return fail(bad, "ヘッダが途中で切れています");
+            if (!read(pos, static_cast<std::size_t>(total), h))
+                return false;
+            m.crc = static_cast<std::uint16_t>(get16(h.data() + 21));
             m.os = h[23];
-            m.mtime = get32(h + 15);
-            std::uint64_t chain = 0;
-            if (!readExtensions(m, pos + firstExtAt, pos + total, firstSize, width, pos, pos + total, chain))
+            m.mtime = get32(h.data() + 15);
+            const std::uint64_t firstSize = width == 2 ? get16(h.data() + 24) : get32(h.data() + 28);
+            if (!readExtensions(m, stored, h, firstExtAt, firstSize, width, true))
                 return false;
             dataStart = pos + total;
         } else {
@@ -236,25 +297,63 @@ struct Walker {
             return fail(ArchiveIndex::Status::Damaged, "メンバのデータがファイルの終わりを越えています");
         if (m.method == "-lh0-" && m.packed != m.original)
             return fail(ArchiveIndex::Status::Damaged, "無圧縮メンバのサイズが食い違っています");
+        finishName(m, stored, dosWriter);
         m.dataOffset = dataStart;
-        nextPos = dataStart + static_cast<std::size_t>(m.packed);
+        nextPos = dataStart + m.packed;
         index.members.push_back(std::move(m));
         return true;
+    }
+
+    // A self-extracting archive: the first place within the stub limit where a whole member
+    // header checks out, or nothing.
+    bool findFirstHeader(std::uint64_t& found)
+    {
+        const std::size_t span = static_cast<std::size_t>(std::min<std::uint64_t>(src.size(), kStubScanLimit + 32));
+        Buffer head;
+        if (!read(0, span, head))
+            return false;
+        for (std::size_t i = 1; i + 22 <= span && i <= kStubScanLimit; ++i) {
+            if (!plausibleMethod(head.data() + i + 2) || head[i + 20] > 3)
+                continue;
+            Walker probe{src, {}};
+            std::uint64_t next = 0;
+            if (probe.member(i, next)) {
+                found = i;
+                return true;
+            }
+        }
+        return false;
     }
 };
 
 } // namespace
 
-ArchiveIndex indexArchive(std::span<const std::uint8_t> bytes)
+ArchiveIndex indexArchive(const ByteSource& src)
 {
-    Walker w{bytes, {}};
-    if (bytes.empty()) {
+    Walker w{src, {}};
+    if (src.size() == 0) {
         w.fail(ArchiveIndex::Status::NotLha, "空のファイルです");
         return w.index;
     }
-    std::size_t pos = 0;
-    while (pos < bytes.size() && bytes[pos] != 0) {
-        std::size_t next = pos;
+    std::uint64_t pos = 0;
+    Buffer byte;
+    if (src.size() >= 22) {
+        Buffer head;
+        if (!w.read(0, 22, head))
+            return w.index;
+        const bool headerAtStart = head[2] == '-' && head[6] == '-';
+        if (!headerAtStart && !w.findFirstHeader(pos)) {
+            if (w.index.status == ArchiveIndex::Status::Ok)
+                w.fail(ArchiveIndex::Status::NotLha, "LHAのヘッダではありません");
+            return w.index;
+        }
+    }
+    while (pos < src.size()) {
+        if (!w.read(pos, 1, byte))
+            return w.index;
+        if (byte[0] == 0)
+            break;
+        std::uint64_t next = pos;
         if (!w.member(pos, next))
             return w.index;
         pos = next;
@@ -264,11 +363,16 @@ ArchiveIndex indexArchive(std::span<const std::uint8_t> bytes)
     return w.index;
 }
 
+ArchiveIndex indexArchive(std::span<const std::uint8_t> bytes)
+{
+    return indexArchive(MemorySource(bytes));
+}
+
 std::string bareName(const std::string& storedName)
 {
     std::string folder;
     std::string name;
-    splitStoredPath(storedName, folder, name);
+    splitStoredPath(storedName, !isValidUtf8(storedName), folder, name);
     return name;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // Our own walk over the member headers of an LHA archive (levels 0 to 3, from LHarc 1.x to
-// LHa for UNIX's level 3). It reads no data: it finds every member, checks each header's
-// checksum or CRC and that every member's data lies inside the file.
+// LHa for UNIX's level 3, with the quirks of the writers people really used). It reads no
+// data: it finds every member, checks each header's checksum or CRC and that every member's
+// data lies inside the file, and turns the stored names into UTF-8.
 
 #include <cstddef>
 #include <cstdint>
@@ -9,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "unlha32/archive_file.h"
+
 namespace unlha {
 
 struct IndexedMember {
-    std::size_t headerOffset = 0;
-    std::size_t dataOffset = 0;
+    std::uint64_t headerOffset = 0;
+    std::uint64_t dataOffset = 0;
     std::uint64_t packed = 0;
     std::uint64_t original = 0;
     std::string method;       // e.g. "-lh5-"
@@ -21,12 +24,15 @@ struct IndexedMember {
     std::uint16_t crc = 0;
     bool hasCrc = true;       // the oldest level-0 headers carry none
     std::uint8_t os = 0;
-    std::string name;         // file name bytes as stored
-    std::string folder;       // folder part, '/'-separated, as stored
+    std::string name;         // last path component, UTF-8 where the charset is known
+    std::string folder;       // folder part, '/'-separated
+    std::string comment;      // a file comment stored after a NUL in the name (Amiga, MorphOS)
     std::int64_t mtime = 0;   // Unix seconds
-    // Folders and links carry no data; LHa for UNIX stores a link as "name|target".
-    bool isDirectory() const { return method == "-lhd-"; }
-    bool isLink() const { return isDirectory() && name.find('|') != std::string::npos; }
+    bool directory = false;   // -lhd-, or an empty member named with a trailing separator
+    bool isDirectory() const { return directory; }
+    // LHa for UNIX stores a link as a -lhd- member "name|target".
+    bool isLink() const { return method == "-lhd-" && name.find('|') != std::string::npos; }
+    std::string path() const { return folder.empty() || name.empty() ? folder + name : folder + "/" + name; }
 };
 
 struct ArchiveIndex {
@@ -36,6 +42,10 @@ struct ArchiveIndex {
     std::vector<IndexedMember> members;
 };
 
+// How far into a file a self-extractor's stub may push the first header.
+constexpr std::size_t kStubScanLimit = 256 * 1024;
+
+ArchiveIndex indexArchive(const ByteSource& source);
 ArchiveIndex indexArchive(std::span<const std::uint8_t> bytes);
 
 // The part of a stored name after its last folder separator ('/' or '\'); a '\' that is the

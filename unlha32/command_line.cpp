@@ -56,7 +56,7 @@ ParsedCommand parseCommandLine(std::string_view line)
         return result;
     }
     const Word& first = words.front();
-    if (first.quoted || first.text.size() != 1 || std::string_view("aelt").find(first.text[0]) == std::string_view::npos) {
+    if (first.quoted || first.text.size() != 1 || std::string_view("aexlt").find(first.text[0]) == std::string_view::npos) {
         result.problem = "不明なコマンドです: " + first.text;
         return result;
     }
@@ -98,19 +98,16 @@ ParsedCommand parseCommandLine(std::string_view line)
         cmd.files = std::move(names);
         break;
     case 'e':
-        for (auto& n : names) {
-            if (n.back() != '/' || !cmd.folder.empty()) {
-                result.problem = "展開先は '/' で終わるフォルダ一つだけです: " + n;
-                return result;
-            }
-            cmd.folder = n;
+    case 'x':
+        // An extraction folder comes right after the archive and ends with '/'; member names follow.
+        if (!names.empty() && names.front().back() == '/') {
+            cmd.folder = names.front();
+            names.erase(names.begin());
         }
+        cmd.members = std::move(names);
         break;
     default:
-        if (!names.empty()) {
-            result.problem = "余分な引数があります: " + names.front();
-            return result;
-        }
+        cmd.members = std::move(names);
     }
     result.ok = true;
     return result;

@@ -9,10 +9,11 @@
 namespace unlha {
 
 struct Command {
-    char letter = 0;                 // 'a', 'e', 'l' or 't'
+    char letter = 0;                 // 'a', 'e', 'x', 'l' or 't'
     std::string archive;             // used exactly as given
     std::vector<std::string> files;  // a: the files to add
-    std::string folder;              // e: where to extract, ends with '/'; empty for the current folder
+    std::string folder;              // e, x: where to extract, ends with '/'; empty for the current folder
+    std::vector<std::string> members; // e, x, l, t: only these members (by path or bare name); empty: all
     // The picture control sends both switches; here every file is added whatever its attributes
     // and no progress is ever shown, so they are taken and change nothing.
     bool allAttributes = false;      // -a1

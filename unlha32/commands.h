@@ -1,5 +1,5 @@
 #pragma once
-// The four commands: add (a), extract (e), list (l) and test (t).
+// The commands: add (a), extract flat (e) or with folders (x), list (l) and test (t).
 
 #include "unlha32/command_line.h"
 #include "unlha32/report.h"
@@ -7,7 +7,7 @@
 namespace unlha {
 
 int addFiles(const Command& cmd, Report& report);
-int extractAll(const Command& cmd, Report& report);
+int extractMembers(const Command& cmd, Report& report);
 int listMembers(const Command& cmd, Report& report);
 int testMembers(const Command& cmd, Report& report);
 

@@ -1,53 +1,46 @@
-// mmap of a regular file; an empty file maps to an empty span.
+// One read loop over a regular file of known size.
 #include "unlha32/file_bytes.h"
 
 #include <cerrno>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace unlha {
 
 FileBytes::FileBytes(const std::string& path, bool followLinks)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW));
-    if (fd < 0) {
-        error_ = errno;
-        status_ = errno == ENOENT || errno == ENOTDIR ? Status::Missing
-                  : errno == ELOOP                    ? Status::NotOrdinary
-                                                      : Status::Unreadable;
+    OpenStatus open = OpenStatus::Unreadable;
+    std::uint64_t size = 0;
+    const int fd = openRegularFile(path, followLinks, open, error_, size, mtime_);
+    switch (open) {
+    case OpenStatus::Ok:
+        break;
+    case OpenStatus::Missing:
+        status_ = Status::Missing;
         return;
-    }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        error_ = errno;
+    case OpenStatus::NotOrdinary:
         status_ = Status::NotOrdinary;
-        ::close(fd);
+        return;
+    case OpenStatus::Unreadable:
+        status_ = Status::Unreadable;
         return;
     }
-    mtime_ = st.st_mtime;
-    size_ = static_cast<std::size_t>(st.st_size);
-    if (size_ > 0) {
-        map_ = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd, 0);
-        if (map_ == MAP_FAILED) {
-            error_ = errno;
-            map_ = nullptr;
-            size_ = 0;
+    data_.resize(static_cast<std::size_t>(size));
+    std::size_t done = 0;
+    while (done < data_.size()) {
+        const ssize_t got = ::read(fd, data_.data() + done, data_.size() - done);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            error_ = got < 0 ? errno : 0;
+            status_ = got < 0 ? Status::Unreadable : Status::Changed;
             ::close(fd);
+            data_.clear();
             return;
         }
-        ::madvise(map_, size_, MADV_SEQUENTIAL);
-        data_ = static_cast<const std::uint8_t*>(map_);
+        done += static_cast<std::size_t>(got);
     }
     ::close(fd);
     status_ = Status::Ok;
-}
-
-FileBytes::~FileBytes()
-{
-    if (map_)
-        ::munmap(map_, size_);
 }
 
 } // namespace unlha

@@ -1,34 +1,33 @@
 #pragma once
-// A whole file's bytes, mapped read-only: archives and files to add are read in one piece.
+// A whole file's bytes, read into memory with ordinary reads: the files to add are read in one
+// piece, and a file that shrinks while it is read is noticed instead of killing the process.
 
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
+
+#include "unlha32/archive_file.h"
 
 namespace unlha {
 
 class FileBytes {
 public:
-    enum class Status { Ok, Missing, NotOrdinary, Unreadable };
+    enum class Status { Ok, Missing, NotOrdinary, Unreadable, Changed };
 
     // followLinks false: a symbolic link at path is not opened (NotOrdinary). A FIFO or device is
-    // never read (NotOrdinary), so a planted pipe cannot make a call wait forever.
+    // never opened (NotOrdinary). Changed: the file was shorter than its size said.
     FileBytes(const std::string& path, bool followLinks);
-    ~FileBytes();
-    FileBytes(const FileBytes&) = delete;
-    FileBytes& operator=(const FileBytes&) = delete;
 
     Status status() const { return status_; }
     int error() const { return error_; }
-    std::span<const std::uint8_t> bytes() const { return {data_, size_}; }
+    std::span<const std::uint8_t> bytes() const { return data_; }
     std::int64_t mtime() const { return mtime_; }
 
 private:
     Status status_ = Status::Unreadable;
     int error_ = 0;
-    const std::uint8_t* data_ = nullptr;
-    std::size_t size_ = 0;
-    void* map_ = nullptr;
+    std::vector<std::uint8_t> data_;
     std::int64_t mtime_ = 0;
 };
 

@@ -1,5 +1,6 @@
-// Level-2 header: fixed fields, then the extended headers 0x00 (header CRC) and 0x01 (name).
-// Attribute byte 0x20 and OS id 'M' are what Windows archivers write and every reader accepts.
+// Level-2 header: fixed fields, then the extended headers 0x00 (header CRC), 0x01 (name) and,
+// for a member past 4 GiB, 0x42 (64-bit sizes). Attribute byte 0x20 is what Windows archivers
+// write and every reader accepts.
 #include "unlha32/header_writer.h"
 
 #include <stdexcept>
@@ -21,15 +22,23 @@ void put32(std::vector<std::uint8_t>& h, std::size_t at, std::uint32_t v)
     put16(h, at + 2, v >> 16);
 }
 
+void put64(std::vector<std::uint8_t>& h, std::size_t at, std::uint64_t v)
+{
+    put32(h, at, static_cast<std::uint32_t>(v));
+    put32(h, at + 4, static_cast<std::uint32_t>(v >> 32));
+}
+
 } // namespace
 
 std::vector<std::uint8_t> level2Header(const NewMember& m)
 {
     if (m.name.size() > kMaxNameLength)
         throw std::length_error("name too long for an LHA header");
+    const bool wide = m.packed > UINT32_MAX || m.original > UINT32_MAX;
     const std::size_t nameExt = 3 + m.name.size(); // type, name, next size
+    const std::size_t sizeExt = wide ? 19 : 0;      // type, two 64-bit sizes, next size
     std::size_t crcExt = 5;                         // type, CRC, next size
-    std::size_t total = 26 + crcExt + nameExt;
+    std::size_t total = 26 + crcExt + nameExt + sizeExt;
     if (total % 256 == 0) {
         ++crcExt; // one spare byte inside the CRC header
         ++total;
@@ -38,13 +47,13 @@ std::vector<std::uint8_t> level2Header(const NewMember& m)
     put16(h, 0, static_cast<std::uint32_t>(total));
     for (int i = 0; i < 5; ++i)
         h[2 + i] = static_cast<std::uint8_t>(m.method[i]);
-    put32(h, 7, m.packed);
-    put32(h, 11, m.original);
+    put32(h, 7, static_cast<std::uint32_t>(m.packed));
+    put32(h, 11, static_cast<std::uint32_t>(m.original));
     put32(h, 15, m.mtime);
     h[19] = 0x20;
     h[20] = 2;
     put16(h, 21, m.crc);
-    h[23] = 'M';
+    h[23] = static_cast<std::uint8_t>(m.os);
     put16(h, 24, static_cast<std::uint32_t>(crcExt));
     std::size_t at = 26;
     h[at] = 0x00; // CRC filled in below
@@ -53,7 +62,14 @@ std::vector<std::uint8_t> level2Header(const NewMember& m)
     h[at] = 0x01;
     for (std::size_t i = 0; i < m.name.size(); ++i)
         h[at + 1 + i] = static_cast<std::uint8_t>(m.name[i]);
-    put16(h, at + nameExt - 2, 0);
+    put16(h, at + nameExt - 2, static_cast<std::uint32_t>(sizeExt));
+    at += nameExt;
+    if (wide) {
+        h[at] = 0x42;
+        put64(h, at + 1, m.packed);
+        put64(h, at + 9, m.original);
+        put16(h, at + 17, 0);
+    }
     put16(h, 27, crc16(h.data(), h.size()));
     return h;
 }

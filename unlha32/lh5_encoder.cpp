@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "unlha32/bit_writer.h"
+#include "unlha32/cancel.h"
 #include "unlha32/huffman.h"
 
 namespace unlha {
@@ -224,7 +225,7 @@ std::vector<std::uint8_t> encodeLh(std::span<const std::uint8_t> data, const LhM
     std::atomic<std::size_t> next{0};
     auto work = [&] {
         std::vector<Token> tokens;
-        for (std::size_t c; (c = next.fetch_add(1)) < chunks;) {
+        for (std::size_t c; (c = next.fetch_add(1)) < chunks && !cancelRequested();) {
             const std::size_t begin = c * chunkSize;
             coded[c] = codeChunk(data, begin, std::min(data.size(), begin + chunkSize), method, options, tokens);
         }

@@ -28,7 +28,8 @@ struct EncodeOptions {
     std::size_t chunkSize = 1 << 20; // input coded independently per chunk, then joined
 };
 
-// The compressed stream for data (empty for empty data). Its length in bytes is exact.
+// The compressed stream for data (empty for empty data). Its length in bytes is exact. After
+// a cancel request (cancel.h) it comes back unfinished, to be thrown away.
 std::vector<std::uint8_t> encodeLh(std::span<const std::uint8_t> data, const LhMethod& method,
                                    const EncodeOptions& options = {});
 

@@ -4,6 +4,7 @@
 
 #include <archive.h>
 #include <archive_entry.h>
+#include <algorithm>
 #include <cstring>
 #include <lha_reader.h>
 #include <memory>
@@ -64,15 +65,16 @@ private:
 };
 
 // One member as a reader sees it: a plain level-2 header of our own making (an ASCII name, the
-// member's method, sizes and CRC), the member's data, and an end marker. The readers only
-// decode: names, odd header levels and charsets are ours to handle, and a member cannot throw
-// a reader off the members after it.
+// member's method, sizes and CRC), the member's data read from the archive piece by piece, and
+// an end marker. The readers only decode: names, odd header levels and charsets are ours to
+// handle, and a member cannot throw a reader off the members after it.
 class MemberStream {
 public:
-    MemberStream(std::span<const std::uint8_t> archive, const IndexedMember& m)
-        : header_(level2Header({"member", m.method.c_str(), static_cast<std::uint32_t>(m.packed),
-                                static_cast<std::uint32_t>(m.original), 0, m.crc})),
-          data_(archive.subspan(m.dataOffset, static_cast<std::size_t>(m.packed)))
+    static constexpr std::size_t kPiece = 128 << 10;
+
+    MemberStream(const ByteSource& archive, const IndexedMember& m)
+        : header_(level2Header({"member", m.method.c_str(), m.packed, m.original, 0, m.crc})), archive_(archive),
+          dataOffset_(m.dataOffset), dataSize_(m.packed)
     {
     }
 
@@ -81,28 +83,59 @@ public:
     {
         static const std::uint8_t kEnd[1] = {0};
         std::span<const std::uint8_t> piece;
-        if (pos_ < header_.size())
-            piece = std::span(header_).subspan(pos_);
-        else if (pos_ < header_.size() + data_.size())
-            piece = data_.subspan(pos_ - header_.size());
-        else if (pos_ == header_.size() + data_.size())
+        if (pos_ < header_.size()) {
+            piece = std::span(header_).subspan(static_cast<std::size_t>(pos_));
+        } else if (pos_ < header_.size() + dataSize_) {
+            const std::uint64_t at = pos_ - header_.size();
+            const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>({dataSize_ - at, kPiece, most}));
+            buffer_.resize(kPiece);
+            if (!archive_.readAt(dataOffset_ + at, buffer_.data(), n)) {
+                truncated_ = true;
+                return {};
+            }
+            piece = std::span(buffer_).first(n);
+        } else if (pos_ == header_.size() + dataSize_) {
             piece = std::span(kEnd, 1);
+        }
         piece = piece.first(std::min(piece.size(), most));
         pos_ += piece.size();
         return piece;
     }
 
+    bool truncated() const { return truncated_; }
+
 private:
     std::vector<std::uint8_t> header_;
-    std::span<const std::uint8_t> data_;
-    std::size_t pos_ = 0;
+    const ByteSource& archive_;
+    std::uint64_t dataOffset_;
+    std::uint64_t dataSize_;
+    std::uint64_t pos_ = 0;
+    std::vector<std::uint8_t> buffer_;
+    bool truncated_ = false;
 };
+
+// Stored data needs no reader: it is copied piece by piece and summed here.
+MemberOutcome copyStored(MemberStream& stream, const IndexedMember& m, Checker& check)
+{
+    std::uint64_t left = m.packed;
+    stream.next(SIZE_MAX); // the header
+    while (left > 0) {
+        const auto piece = stream.next(SIZE_MAX);
+        if (piece.empty())
+            break;
+        if (!check.take(piece.data(), piece.size(), m.original))
+            break;
+        left -= piece.size();
+    }
+    return check.verdict(m, false, false);
+}
 
 la_ssize_t libarchiveRead(archive*, void* handle, const void** buffer)
 {
-    const auto piece = static_cast<MemberStream*>(handle)->next(SIZE_MAX);
+    auto* stream = static_cast<MemberStream*>(handle);
+    const auto piece = stream->next(SIZE_MAX);
     *buffer = piece.data();
-    return static_cast<la_ssize_t>(piece.size());
+    return stream->truncated() ? -1 : static_cast<la_ssize_t>(piece.size());
 }
 
 MemberOutcome decodeWithLibarchive(MemberStream& stream, const IndexedMember& m, Checker& check)
@@ -145,10 +178,11 @@ MemberOutcome decodeWithLibarchive(MemberStream& stream, const IndexedMember& m,
 
 int lhasaRead(void* handle, void* buf, size_t len)
 {
-    const auto piece = static_cast<MemberStream*>(handle)->next(len);
+    auto* stream = static_cast<MemberStream*>(handle);
+    const auto piece = stream->next(len);
     if (!piece.empty())
         std::memcpy(buf, piece.data(), piece.size());
-    return static_cast<int>(piece.size());
+    return stream->truncated() ? -1 : static_cast<int>(piece.size());
 }
 
 MemberOutcome decodeWithLhasa(MemberStream& stream, const IndexedMember& m, Checker& check)
@@ -175,18 +209,23 @@ MemberOutcome decodeWithLhasa(MemberStream& stream, const IndexedMember& m, Chec
 
 } // namespace
 
-void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& visitor)
+void decodeMembers(const ByteSource& source, const ArchiveIndex& index, const MemberVisitor& visitor)
 {
     for (const auto& m : index.members) {
         Consumer consumer = m.isDirectory() ? Consumer{} : visitor.open(m);
         MemberOutcome outcome = MemberOutcome::Skipped;
-        if (consumer && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {
-            outcome = MemberOutcome::Damaged; // beyond what the readers take
+        const bool fast = libarchiveReads(m.method);
+        if (consumer && !fast && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {
+            outcome = MemberOutcome::Damaged; // beyond what the second reader takes
         } else if (consumer) {
-            MemberStream stream(bytes, m);
-            const bool fast = libarchiveReads(m.method);
-            Checker check(std::move(consumer), /*ownCrc=*/!fast);
-            outcome = fast ? decodeWithLibarchive(stream, m, check) : decodeWithLhasa(stream, m, check);
+            MemberStream stream(source, m);
+            const bool stored = m.method == "-lh0-";
+            Checker check(std::move(consumer), /*ownCrc=*/!fast || stored);
+            outcome = stored ? copyStored(stream, m, check)
+                      : fast ? decodeWithLibarchive(stream, m, check)
+                             : decodeWithLhasa(stream, m, check);
+            if (stream.truncated())
+                outcome = MemberOutcome::Truncated;
         }
         if (!visitor.done(m, outcome))
             return;

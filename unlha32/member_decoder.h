@@ -17,6 +17,7 @@ enum class MemberOutcome {
     Damaged,    // the reader failed, or the size came out wrong
     Stopped,    // the consumer refused more data
     Skipped,    // the caller did not want this member
+    Truncated,  // the archive file ended before the member's data (it shrank while being read)
 };
 
 // Receives a member's bytes in order; returns false to stop.
@@ -29,8 +30,13 @@ struct MemberVisitor {
     std::function<bool(const IndexedMember&, MemberOutcome)> done;
 };
 
-// Decodes the members of `index` (made from the same bytes) in order, each on its own, so one
-// broken member does not stop the others. Directory entries are always skipped.
-void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& visitor);
+// Decodes the members of `index` (made from the same source) in order, each on its own, so one
+// broken member does not stop the others; the data is streamed, so a member of any size takes
+// the same memory. Directory entries are always skipped.
+void decodeMembers(const ByteSource& source, const ArchiveIndex& index, const MemberVisitor& visitor);
+inline void decodeMembers(std::span<const std::uint8_t> bytes, const ArchiveIndex& index, const MemberVisitor& visitor)
+{
+    decodeMembers(MemorySource(bytes), index, visitor);
+}
 
 } // namespace unlha

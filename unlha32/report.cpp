@@ -1,21 +1,48 @@
-// Output buffer handling: never past the caller's size, never half a UTF-8 character.
+// Output buffer handling: never past the caller's size, never half a line when it can be
+// helped, never half a UTF-8 character.
 #include "unlha32/report.h"
 
+#include <cstdio>
 #include <cstring>
+
+#include "unlha32/member_names.h"
+#include "unlha32/unlha32.h"
 
 namespace unlha {
 
 std::string printable(std::string_view name)
 {
-    std::string shown(name);
-    for (auto& c : shown)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F)
-            c = '?';
+    const std::string safe = safeFileName(name);
+    if (isValidUtf8(safe))
+        return safe;
+    // Bytes of no known charset. Characters that converted (Japanese, three or four bytes in
+    // UTF-8) stay readable; every other byte past ASCII is escaped, so no stray pair of bytes
+    // passes for a character.
+    std::string shown;
+    for (std::size_t i = 0; i < safe.size();) {
+        const auto c = static_cast<unsigned char>(safe[i]);
+        const std::size_t want = (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
+        if (c < 0x80 || (want > 1 && i + want <= safe.size() && isValidUtf8(std::string_view(safe).substr(i, want)))) {
+            shown.append(safe, i, want);
+            i += want;
+            continue;
+        }
+        char esc[5];
+        std::snprintf(esc, sizeof esc, "\\x%02X", c);
+        shown += esc;
+        ++i;
+    }
     return shown;
 }
 
 void Report::line(std::string_view text)
 {
+    if (sink_) {
+        std::string l(text);
+        l += '\n';
+        sink_(l);
+        return;
+    }
     text_.append(text);
     text_ += '\n';
 }
@@ -24,11 +51,22 @@ void Report::copyTo(char* out, std::uint32_t size) const
 {
     if (out == nullptr || size == 0)
         return;
-    std::size_t n = std::min<std::size_t>(text_.size(), size - 1);
-    if (n < text_.size())
-        while (n > 0 && (static_cast<unsigned char>(text_[n]) & 0xC0) == 0x80)
-            --n; // text_[n] continues a character that would be cut
-    std::memcpy(out, text_.data(), n);
+    std::string shown = text_;
+    if (shown.size() > size - 1) {
+        const std::string cut = std::string(UNLHA_REPORT_CUT) + "\n";
+        std::size_t keep = 0;
+        if (cut.size() <= size - 1) {
+            const std::size_t room = size - 1 - cut.size();
+            const std::size_t nl = room == 0 ? std::string::npos : shown.rfind('\n', room - 1);
+            keep = nl == std::string::npos ? 0 : nl + 1;
+            shown = shown.substr(0, keep) + cut;
+        }
+    }
+    std::size_t n = std::min<std::size_t>(shown.size(), size - 1);
+    if (n < shown.size())
+        while (n > 0 && (static_cast<unsigned char>(shown[n]) & 0xC0) == 0x80)
+            --n; // shown[n] continues a character that would be cut
+    std::memcpy(out, shown.data(), n);
     out[n] = '\0';
 }
 

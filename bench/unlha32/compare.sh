@@ -4,6 +4,8 @@
 # against `bsdtar -xf` on the same archive, and gzip -6's size for scale. Medians of hyperfine
 # runs; ratios are taken within the same run. Needs `scripts/setup --bench` and a Release build:
 #   scripts/build --bench && bench/unlha32/compare.sh [build-dir] [runs] [more.bmp ...]
+# With OTHER_UNLHA=/path/to/unlha (another build, e.g. one that memory-maps its archives) its
+# `e` is timed in the same run and shown as other-e with its ratio to bsdtar.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bin="$(realpath "${1:-build}")/bin"
@@ -39,11 +41,14 @@ for name in "${inputs[@]}"; do
     -n jlha "cd '$work' && jlha aq '$work/j.lzh' '$name.bmp'" >/dev/null
   read -r tu tj < <(median "$work/add.json")
   "$bin/unlha" a "$work/u.lzh" "$in" >/dev/null
+  other=()
+  [[ -n "${OTHER_UNLHA:-}" ]] && other=(-n other "'$OTHER_UNLHA' e '$work/u.lzh' '$work/xo/'")
   hyperfine --style none --warmup 1 --runs "$((runs * 2))" --export-json "$work/ext.json" \
-    --prepare "rm -rf '$work/xu' '$work/xb' && mkdir '$work/xu' '$work/xb'" \
+    --prepare "rm -rf '$work/xu' '$work/xb' '$work/xo' && mkdir '$work/xu' '$work/xb' '$work/xo'" \
     -n unlha "'$bin/unlha' e '$work/u.lzh' '$work/xu/'" \
-    -n bsdtar "bsdtar -xf '$work/u.lzh' -C '$work/xb'" >/dev/null
-  read -r eu eb < <(median "$work/ext.json")
+    -n bsdtar "bsdtar -xf '$work/u.lzh' -C '$work/xb'" "${other[@]}" >/dev/null
+  read -r eu eb eo < <(median "$work/ext.json")
+  [[ -n "${eo:-}" ]] && python3 -c "import sys; o,b=map(float,sys.argv[1:]); print('%-8s other-e %.2fs, ratio to bsdtar %.2fx' % ('', o, o / b))" "$eo" "$eb"
   rm -f "$work/u.lzh" "$work/j.lzh"
   "$bin/unlha" a "$work/u.lzh" "$in" >/dev/null
   (cd "$work" && jlha aq j.lzh "$name.bmp" >/dev/null)

@@ -5,6 +5,7 @@
 
 #include "unlha32/command_line.h"
 #include "unlha32/report.h"
+#include "unlha32/unlha32.h"
 
 namespace unlha {
 namespace {
@@ -16,6 +17,7 @@ struct LineCase {
     std::string archive;
     std::vector<std::string> files;
     std::string folder;
+    std::vector<std::string> members = {};
 };
 
 TEST(CommandLine, WordsSwitchesAndQuotes)
@@ -30,19 +32,21 @@ TEST(CommandLine, WordsSwitchesAndQuotes)
         {"a  arc.lzh\tone two  ", true, 'a', "arc.lzh", {"one", "two"}, ""},
         {"a arc\"with quote\".lzh f", true, 'a', "arcwith quote.lzh", {"f"}, ""},
         {"e arc.lzh", true, 'e', "arc.lzh", {}, ""},
+        // Member names follow the folder; without a folder every word after the archive is one.
+        {"e /p/sea.QPX -n0 /tmp/q/ sea.bmp", true, 'e', "/p/sea.QPX", {}, "/tmp/q/", {"sea.bmp"}},
+        {"e arc.lzh one/ two/", true, 'e', "arc.lzh", {}, "one/", {"two/"}},
+        {"x arc.lzh notafolder sub/b.txt", true, 'x', "arc.lzh", {}, "", {"notafolder", "sub/b.txt"}},
+        {"l arc.lzh extra", true, 'l', "arc.lzh", {}, "", {"extra"}},
         {"l arc", true, 'l', "arc", {}, ""},     // no extension is added
         {"t \"-odd name\"", true, 't', "-odd name", {}, ""}, // a quoted word is never a switch
         // Usage errors.
         {"", false, 0, "", {}, ""},
-        {"x arc.lzh", false, 0, "", {}, ""},
+        {"v arc.lzh", false, 0, "", {}, ""},
         {"add arc.lzh f", false, 0, "", {}, ""},
         {"a arc.lzh", false, 0, "", {}, ""},
         {"a -a1 -n0", false, 0, "", {}, ""},
         {"a arc.lzh f -x1", false, 0, "", {}, ""},
         {"a arc.lzh f -", false, 0, "", {}, ""},
-        {"e arc.lzh notafolder", false, 0, "", {}, ""},
-        {"e arc.lzh one/ two/", false, 0, "", {}, ""},
-        {"l arc.lzh extra", false, 0, "", {}, ""},
         {"a \"arc.lzh f", false, 0, "", {}, ""},
         {"a arc.lzh \"\"", false, 0, "", {}, ""},
         {"a arc.lzh f\nrm", false, 0, "", {}, ""},
@@ -58,6 +62,7 @@ TEST(CommandLine, WordsSwitchesAndQuotes)
         EXPECT_EQ(p.command.archive, c.archive) << c.line;
         EXPECT_EQ(p.command.files, c.files) << c.line;
         EXPECT_EQ(p.command.folder, c.folder) << c.line;
+        EXPECT_EQ(p.command.members, c.members) << c.line;
     }
 }
 
@@ -85,6 +90,43 @@ TEST(Report, NeverPastTheBufferNorHalfACharacter)
     r.copyTo(&untouched, 0);
     EXPECT_EQ(untouched, '#');
     r.copyTo(nullptr, 100); // must not crash
+}
+
+TEST(Report, ALongReportIsCutAtALineAndSaysSo)
+{
+    Report r;
+    for (int i = 0; i < 200; ++i)
+        r.line("展開しました: /tmp/some/folder/member-" + std::to_string(i) + ".bmp");
+    std::vector<char> buf(1024, '#');
+    r.copyTo(buf.data(), static_cast<std::uint32_t>(buf.size()));
+    const std::string shown(buf.data());
+    const std::string cut = std::string(UNLHA_REPORT_CUT) + "\n";
+    ASSERT_GE(shown.size(), cut.size());
+    EXPECT_EQ(shown.substr(shown.size() - cut.size()), cut);
+    const std::string kept = shown.substr(0, shown.size() - cut.size());
+    EXPECT_EQ(r.text().substr(0, kept.size()), kept);
+    EXPECT_EQ(kept.back(), '\n') << "only whole lines are kept";
+
+    // Streaming hands out every line, however many.
+    std::size_t lines = 0;
+    Report streamed([&](std::string_view l) { lines += l.back() == '\n'; });
+    for (int i = 0; i < 20000; ++i)
+        streamed.line("x");
+    EXPECT_EQ(lines, 20000u);
+    EXPECT_TRUE(streamed.text().empty());
+}
+
+TEST(Report, NamesAreShownWithoutControlBytesAndWithRawBytesEscaped)
+{
+    const std::vector<std::pair<std::string, std::string>> cases{
+        {"plain.txt", "plain.txt"},
+        {"写真.bmp", "写真.bmp"},
+        {"e\x1b[2J\r\n\x7f", "e_[2J___"},
+        {"\x95\\.bmp", "\\x95\\.bmp"}, // a Shift-JIS lead byte that is no CP932 character here
+        {"a\xE5\x86", "a\\xE5\\x86"}, // a UTF-8 character cut short
+    };
+    for (const auto& [name, shown] : cases)
+        EXPECT_EQ(printable(name), shown) << name;
 }
 
 } // namespace

@@ -76,7 +76,8 @@ TEST(Interop, PeersReadOurArchives)
          {{"b65535.txt", test::textBytes(65535)}, {"b65536.bin", twoBlocks}, {"b65537.txt", test::textBytes(65537)}}},
         {"long runs", {{"runs.bin", runs}, {"zeros.bin", Bytes(300000, 0)}}},
         {"random bytes are stored", {{"random.bin", test::randomBytes(70000, 4)}}},
-        {"names with spaces and Japanese", {{"my picture 1.bmp", test::textBytes(3000)}, {"写真.bmp", test::textBytes(2000)}}},
+        {"names with spaces", {{"my picture 1.bmp", test::textBytes(3000)}}},
+        {"a name with no code page 932 form goes in UTF-8", {{"사진 ✓.bmp", test::textBytes(2000)}}},
         {"a name that would make a 256-byte header", {{std::string(222, 'n'), test::textBytes(100)}}},
     };
     for (const auto& [what, files] : cases)

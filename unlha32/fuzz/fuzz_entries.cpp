@@ -14,7 +14,7 @@ namespace unlha::fuzz {
 
 int readArchive(const std::uint8_t* data, std::size_t size)
 {
-    const std::span<const std::uint8_t> bytes(data, size);
+    const MemorySource bytes(std::span<const std::uint8_t>(data, size));
     const ArchiveIndex index = indexArchive(bytes);
     if (index.status != ArchiveIndex::Status::Ok)
         return 0;
@@ -48,6 +48,7 @@ int parseLine(const std::uint8_t* data, std::size_t size)
     words.insert(words.end(), c.files.begin(), c.files.end());
     if (!c.folder.empty())
         words.push_back(c.folder);
+    words.insert(words.end(), c.members.begin(), c.members.end());
     // A quote inside a word, or a name that starts with '-' (it would read as a switch), has no
     // spelling in a joined line.
     for (const auto& w : words)
@@ -55,7 +56,7 @@ int parseLine(const std::uint8_t* data, std::size_t size)
             return 0;
     const ParsedCommand again = parseCommandLine(joinArguments(words));
     if (!again.ok || again.command.archive != c.archive || again.command.files != c.files
-        || again.command.folder != c.folder)
+        || again.command.folder != c.folder || again.command.members != c.members)
         std::abort();
     return 0;
 }

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# A member past 4 GiB (64-bit sizes in extension 0x42): `unlha e` and `unlha t` against
+# `bsdtar -xf` on the same archive, time and peak memory (maximum resident set) of each, taken
+# in the same run. Needs about twice the member's size of free space in the scratch folder.
+#   scripts/build --bench && bench/unlha32/large_member.sh [build-dir] [size-MiB] [scratch-dir]
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+bin="$(realpath "${1:-build}")/bin"
+mib="${2:-4200}"
+for tool in bsdtar /usr/bin/time; do
+  command -v "$tool" >/dev/null || { echo "large_member.sh: $tool is missing" >&2; exit 1; }
+done
+[[ -x "$bin/unlha" && -x "$bin/make_large_member" ]] || { echo "large_member.sh: build $bin first (scripts/build --bench)" >&2; exit 1; }
+work="$(mktemp -d "${3:-${TMPDIR:-/tmp}}/large-member.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+"$bin/make_large_member" "$work/large.lzh" "$mib"
+measure() { # name, command...: prints seconds and peak KiB
+  local name="$1"; shift
+  rm -rf "$work/out" && mkdir "$work/out"
+  sync
+  /usr/bin/time -f "%e %M %U %S" -o "$work/time.txt" "$@" >/dev/null 2>"$work/err.txt" || { cat "$work/err.txt" >&2; exit 1; }
+  read -r secs kib user sys <"$work/time.txt"
+  printf '%-10s %8.2fs wall %6.2fs user %6.2fs system %9d KiB peak\n' "$name" "$secs" "$user" "$sys" "$kib"
+  echo "$secs $kib" >"$work/$name.txt"
+}
+echo "member: $mib MiB, stored"
+# Writing gigabytes is bound by the disk's write-back: wall times vary with what else runs;
+# user and system times show each program's own cost.
+measure bsdtar-x bsdtar -xf "$work/large.lzh" -C "$work/out"
+measure unlha-e "$bin/unlha" e "$work/large.lzh" "$work/out/"
+[[ "$(stat -c %s "$work/out/large.bin")" == $((mib << 20)) ]] || { echo "unlha e: wrong size" >&2; exit 1; }
+measure unlha-t "$bin/unlha" t "$work/large.lzh"
+read -r ue um <"$work/unlha-e.txt"; read -r be bm <"$work/bsdtar-x.txt"
+python3 -c "import sys; ue,be=map(float,sys.argv[1:3]); print('ratio unlha e / bsdtar -xf: %.2fx; unlha peak %.1f MB' % (ue/be, int(sys.argv[3])/1024))" "$ue" "$be" "$um"
