@@ -6,7 +6,10 @@
 #include "velmor/cli/options.h"
 #include "velmor/cli/progress.h"
 #include "velmor/cli/qpxhost.h"
+#include "velmor/cli/stdoutput.h"
 #include "velmor/engine/filters.h"
+#include "velmor/shell/japanese.h"
+#include "velmor_version.h"
 #include "velmor/workflow/qpxfile.h"
 
 #include <QApplication>
@@ -74,7 +77,9 @@ void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
 {
     std::unique_ptr<cli::Source> source =
         workflow::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
-    if (workflow::isQpxPath(job.output))
+    if (cli::isStandardOutput(job.output))
+        cli::writeFilteredBitmapToStandardOutput(*source, colour);
+    else if (workflow::isQpxPath(job.output))
         qpx->save(cli::filteredPicture(*source, colour), job.output);
     else
         cli::writeFilteredBitmap(*source, job.output, colour, gStop);
@@ -94,13 +99,20 @@ int main(int argc, char** argv)
     try {
         options = cli::parseOptions(args);
     } catch (const cli::UsageError& e) {
-        printLine(QStringLiteral("velmor-filter: %1").arg(e.message));
-        printLine(cli::usageText());
+        printLine(QStringLiteral("velmor-filter: %1 (詳しくは --help)").arg(e.message));
         return 2;
     }
     if (options.help) {
         std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
         return 0;
+    }
+    if (options.version) {
+        std::printf("velmor-filter %d.%d.%d\n", VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION);
+        return 0;
+    }
+    if (cli::isStandardOutput(options.output) && !cli::standardOutputRefusal().isEmpty()) {
+        printLine(QStringLiteral("velmor-filter: %1").arg(cli::standardOutputRefusal()));
+        return 2;
     }
     std::vector<Job> jobs = planJobs(options);
 
@@ -116,6 +128,7 @@ int main(int argc, char** argv)
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    shell::installJapaneseTranslations(*app); // Qt's readers give their reasons in Japanese too
     std::unique_ptr<cli::QpxHost> qpx = needsQpx ? std::make_unique<cli::QpxHost>() : nullptr;
 
     engine::ColorValue custom = 0;
@@ -146,6 +159,10 @@ int main(int argc, char** argv)
                     job.failure = QStringLiteral("メモリが足りません");
                 }
             }
+            // Each failure shows when it happens, on its own line above the bar.
+            if (!job.failure.isEmpty())
+                progress.report(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
+                                                                  : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
             progress.advance();
         }
         if (--running == 0)
@@ -159,13 +176,7 @@ int main(int argc, char** argv)
         t.join();
     qpx.reset();
 
-    int failed = 0;
-    for (const Job& job : jobs)
-        if (!job.failure.isEmpty()) {
-            ++failed;
-            printLine(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
-                                                        : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
-        }
+    const auto failed = std::count_if(jobs.begin(), jobs.end(), [](const Job& j) { return !j.failure.isEmpty(); });
     if (gStop)
         return 130;
     return failed ? 1 : 0;
