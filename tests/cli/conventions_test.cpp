@@ -163,6 +163,29 @@ TEST_F(ConventionsTest, FailuresShowOnLinesOfTheirOwnWhileTheBarRuns)
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("out/good.bmp")));
 }
 
+TEST_F(ConventionsTest, TheRegistrationAdviceWorksAsWritten)
+{
+    const QString input = picture(QStringLiteral("in.png"));
+    const QStringList args {"-q", "-o", "out.qpx", input};
+    const Result refused = run("velmor-filter", args);
+    ASSERT_EQ(refused.exitCode, 1);
+    const QString err = QString::fromLocal8Bit(refused.err);
+    const qsizetype at = err.indexOf(QStringLiteral("登録するには "));
+    ASSERT_GE(at, 0) << refused.err.constData();
+    const QStringList command = err.mid(at + 7).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(' '));
+    ASSERT_EQ(command.size(), 2) << refused.err.constData();
+
+    QProcess advice;
+    QProcessEnvironment e = QProcessEnvironment::systemEnvironment();
+    e.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+    advice.setProcessEnvironment(e);
+    advice.start(command[0], {command[1]});
+    ASSERT_TRUE(advice.waitForFinished(60000));
+    ASSERT_EQ(advice.exitCode(), 0) << advice.readAllStandardError().constData();
+    EXPECT_EQ(run("velmor-filter", args).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("out.qpx")));
+}
+
 TEST_F(ConventionsTest, ReasonsFromQtsReadersAreJapanese)
 {
     testsupport::writeFile(dir.filePath("bad.png"), "no picture");
