@@ -3,6 +3,7 @@
 #include "tests/support/files.h"
 #include "tests/support/pictures.h"
 #include "velmor/shell/openfile.h"
+#include "velmor/shell/startargs.h"
 
 #include <QCoreApplication>
 #include <QDropEvent>

@@ -5,7 +5,6 @@
 
 #include "velmor/shell/commondialog.h"
 
-#include <QStringList>
 #include <memory>
 #include <optional>
 
@@ -36,15 +35,5 @@ void openAsBrowse(frmMain& window, PresetDialogs& dialogs, const QString& path);
 // Files dropped onto the window open through openAsBrowse; only one local file is accepted, and
 // nothing while a render runs.
 void acceptFileDrops(frmMain& window, std::shared_ptr<PresetDialogs> dialogs);
-
-// The window program's command line: velmor [--help | --version | FILE].
-struct StartArguments {
-    bool help = false;
-    bool version = false;
-    QString file;     // empty: start as usual
-    QString error;    // a usage error, one line
-};
-StartArguments parseStartArguments(const QStringList& args);
-QString startUsageText();
 
 } // namespace shell
