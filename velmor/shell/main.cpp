@@ -17,6 +17,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Velmor"));
     QApplication::setApplicationName(QStringLiteral("Velmor"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.velmor.Velmor")); // the menu entry's icon and name
     shell::installJapaneseTranslations(app);
     QApplication::setFont(shell::japaneseUiFont());
 
