@@ -14,6 +14,6 @@ function(velmor_add_test)
     VELMOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMOR_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})
   set_tests_properties(${T_NAME} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1"
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config;VELMOR_SYSTEM_REGISTRY=${CMAKE_BINARY_DIR}/test-home/system/registry.ini;ASAN_OPTIONS=detect_leaks=1;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/tests/support/lsan.supp:print_suppressions=0;UBSAN_OPTIONS=print_stacktrace=1"
     LABELS "${T_LABELS}")
 endfunction()

@@ -10,11 +10,15 @@
 namespace platform::component {
 namespace {
 
+Scope gScope = Scope::User;
+
 // The file is read afresh for every look-up, so a registration made by another process is seen.
-QSettings openRegistry()
+QSettings openRegistry(Scope scope)
 {
-    return QSettings(registryPath(), QSettings::IniFormat);
+    return QSettings(registryPath(scope), QSettings::IniFormat);
 }
+
+constexpr Scope kLookUpOrder[] = {Scope::User, Scope::System};
 
 void syncOrThrow(QSettings& settings)
 {
@@ -29,19 +33,58 @@ QString progIdKey(const QString& progId) { return QStringLiteral("ProgID/") + pr
 QString typeLibKey(const ClassRegistration& r) { return QStringLiteral("TypeLib/%1/%2").arg(r.typeLibId, r.typeLibVersion); }
 QString interfaceKey(const QString& iid) { return QStringLiteral("Interface/") + iid; }
 
+ClassRegistration readClass(QSettings& settings, const QString& clsid)
+{
+    settings.beginGroup(classKey(clsid));
+    ClassRegistration r;
+    r.clsid = clsid;
+    r.description = settings.value("Name").toString();
+    r.progId = settings.value("ProgID").toString();
+    r.modulePath = settings.value("InprocServer32").toString();
+    r.threadingModel = settings.value("ThreadingModel").toString();
+    r.control = settings.value("Control", false).toBool();
+    const QString toolbox = settings.value("ToolboxBitmap32").toString();
+    r.toolboxBitmap = toolbox.section(QLatin1Char(','), -1).trimmed().toInt();
+    r.miscStatus = settings.value("MiscStatus").toString().toUInt(nullptr, 0);
+    r.version = settings.value("Version").toString();
+    r.typeLibId = settings.value("TypeLib").toString();
+    r.typeLibVersion = settings.value("TypeLibVersion").toString();
+    settings.endGroup();
+
+    settings.beginGroup(typeLibKey(r));
+    r.typeLibName = settings.value("Name").toString();
+    r.typeLibHelp = settings.value("Help").toString();
+    settings.endGroup();
+
+    settings.beginGroup(QStringLiteral("Interface"));
+    for (const QString& iid : settings.childGroups()) {
+        if (settings.value(iid + QStringLiteral("/TypeLib")).toString() == r.typeLibId)
+            r.interfaces.append({iid, settings.value(iid + QStringLiteral("/Name")).toString()});
+    }
+    settings.endGroup();
+    return r;
+}
+
 } // namespace
 
-QString registryPath()
+QString registryPath(Scope scope)
 {
+    if (scope == Scope::System) {
+        const QString overridden = qEnvironmentVariable("VELMOR_SYSTEM_REGISTRY");
+        return overridden.isEmpty() ? QStringLiteral(VELMOR_SYSTEM_REGISTRY) : overridden;
+    }
     // GenericConfigLocation follows XDG_CONFIG_HOME and falls back to ~/.config.
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
         + QStringLiteral("/velmor-components/registry.ini");
 }
 
+void setRegistrationScope(Scope scope) { gScope = scope; }
+Scope registrationScope() { return gScope; }
+
 void registerClass(const ClassRegistration& r)
 {
-    QDir().mkpath(QFileInfo(registryPath()).absolutePath());
-    QSettings settings = openRegistry();
+    QDir().mkpath(QFileInfo(registryPath(gScope)).absolutePath());
+    QSettings settings = openRegistry(gScope);
 
     settings.beginGroup(classKey(r.clsid));
     settings.remove(QString()); // a class registered again starts clean
@@ -79,9 +122,9 @@ void registerClass(const ClassRegistration& r)
 
 void unregisterClass(const ClassRegistration& r)
 {
-    if (!QFileInfo::exists(registryPath()))
+    if (!QFileInfo::exists(registryPath(gScope)))
         return;
-    QSettings settings = openRegistry();
+    QSettings settings = openRegistry(gScope);
     settings.remove(classKey(r.clsid));
     settings.remove(progIdKey(r.progId));
     settings.remove(typeLibKey(r));
@@ -99,47 +142,24 @@ std::optional<QString> classIdOf(const QString& progId)
 {
     if (progId.isEmpty() || progId.contains(QLatin1Char('/')))
         return std::nullopt;
-    const QString clsid = openRegistry().value(progIdKey(progId) + QStringLiteral("/CLSID")).toString();
-    if (clsid.isEmpty())
-        return std::nullopt;
-    return clsid;
+    for (Scope scope : kLookUpOrder) {
+        const QString clsid = openRegistry(scope).value(progIdKey(progId) + QStringLiteral("/CLSID")).toString();
+        if (!clsid.isEmpty())
+            return clsid;
+    }
+    return std::nullopt;
 }
 
 std::optional<ClassRegistration> lookUpClass(const QString& clsid)
 {
     if (clsid.isEmpty() || clsid.contains(QLatin1Char('/')))
         return std::nullopt;
-    QSettings settings = openRegistry();
-    settings.beginGroup(classKey(clsid));
-    if (!settings.contains("InprocServer32"))
-        return std::nullopt;
-    ClassRegistration r;
-    r.clsid = clsid;
-    r.description = settings.value("Name").toString();
-    r.progId = settings.value("ProgID").toString();
-    r.modulePath = settings.value("InprocServer32").toString();
-    r.threadingModel = settings.value("ThreadingModel").toString();
-    r.control = settings.value("Control", false).toBool();
-    const QString toolbox = settings.value("ToolboxBitmap32").toString();
-    r.toolboxBitmap = toolbox.section(QLatin1Char(','), -1).trimmed().toInt();
-    r.miscStatus = settings.value("MiscStatus").toString().toUInt(nullptr, 0);
-    r.version = settings.value("Version").toString();
-    r.typeLibId = settings.value("TypeLib").toString();
-    r.typeLibVersion = settings.value("TypeLibVersion").toString();
-    settings.endGroup();
-
-    settings.beginGroup(typeLibKey(r));
-    r.typeLibName = settings.value("Name").toString();
-    r.typeLibHelp = settings.value("Help").toString();
-    settings.endGroup();
-
-    settings.beginGroup(QStringLiteral("Interface"));
-    for (const QString& iid : settings.childGroups()) {
-        if (settings.value(iid + QStringLiteral("/TypeLib")).toString() == r.typeLibId)
-            r.interfaces.append({iid, settings.value(iid + QStringLiteral("/Name")).toString()});
+    for (Scope scope : kLookUpOrder) {
+        QSettings settings = openRegistry(scope);
+        if (settings.contains(classKey(clsid) + QStringLiteral("/InprocServer32")))
+            return readClass(settings, clsid);
     }
-    settings.endGroup();
-    return r;
+    return std::nullopt;
 }
 
 } // namespace platform::component

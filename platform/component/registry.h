@@ -1,7 +1,9 @@
 #pragma once
-// The per-user component registry: what a module's registration writes and what a host reads to
-// find a class. One settings file under the user's configuration folder ($XDG_CONFIG_HOME or
-// ~/.config), so tests can point it at a private folder.
+// The component registry: what a module's registration writes and what a host reads to find a
+// class. Two settings files: the user's own under the configuration folder ($XDG_CONFIG_HOME or
+// ~/.config) and the machine-wide one that the package fills at install
+// ($VELMOR_SYSTEM_REGISTRY, else the path compiled in). Hosts read the user's first: a class the
+// user registered wins over the machine's.
 
 #include <QList>
 #include <QString>
@@ -32,8 +34,16 @@ struct ClassRegistration {
     QList<InterfaceRegistration> interfaces;
 };
 
-// The registry file: <config>/velmor-components/registry.ini.
-QString registryPath();
+enum class Scope { User, System };
+
+// The registry file: <config>/velmor-components/registry.ini for the user, the machine-wide
+// file for System.
+QString registryPath(Scope scope = Scope::User);
+
+// Where registerClass and unregisterClass write in this process (the user's registry unless the
+// registration tool was asked for the machine's). A module's registration exports follow it.
+void setRegistrationScope(Scope scope);
+Scope registrationScope();
 
 // Writes the class, its programmatic identifier, type library and interfaces. Throws
 // AutomationError when the file cannot be written.
@@ -41,7 +51,8 @@ void registerClass(const ClassRegistration& registration);
 // Removes what registerClass wrote for the same identifiers; missing entries are no error.
 void unregisterClass(const ClassRegistration& registration);
 
-// Host side look-ups; nothing when the entry is missing.
+// Host side look-ups, the user's registry first, then the machine's; nothing when neither has
+// the entry. A class is read whole from the one registry that holds it.
 std::optional<QString> classIdOf(const QString& progId);
 std::optional<ClassRegistration> lookUpClass(const QString& clsid);
 

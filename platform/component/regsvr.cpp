@@ -1,7 +1,9 @@
-// regsvr [-u] MODULE: registers (or with -u unregisters) the controls of a module in the per-user
-// component registry by calling the module's own DllRegisterServer / DllUnregisterServer.
+// regsvr [--system] [-u] MODULE: registers (or with -u unregisters) the controls of a module by
+// calling the module's own DllRegisterServer / DllUnregisterServer; in the user's component
+// registry, or with --system in the machine-wide one. Installed as velmor-regsvr.
 #include "platform/component/registry.h"
 #include "platform/component/server.h"
+#include "velmor_version.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -12,10 +14,25 @@ using namespace platform::component;
 
 namespace {
 
+const QString kName = QStringLiteral("velmor-regsvr");
+
 int fail(const QString& message, int code)
 {
-    QTextStream(stderr) << "regsvr: " << message << Qt::endl;
+    QTextStream(stderr) << kName << ": " << message << Qt::endl;
     return code;
+}
+
+QString helpText()
+{
+    return QStringLiteral(
+        "使い方: %1 [--system] [-u] モジュール\n"
+        "モジュールのコントロールをコンポーネントの登録ファイルに登録します。\n"
+        "  -u        登録を取り消します\n"
+        "  --system  このユーザーの登録 (%2) ではなく、\n"
+        "            全ユーザーに共通の登録 (%3) を書き換えます\n"
+        "  --help    この説明を表示します\n"
+        "  --version 版を表示します\n")
+        .arg(kName, registryPath(Scope::User), registryPath(Scope::System));
 }
 
 } // namespace
@@ -23,17 +40,34 @@ int fail(const QString& message, int code)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    QStringList args = app.arguments().mid(1);
-    const bool unregister = !args.isEmpty() && args.first() == QLatin1String("-u");
-    if (unregister)
-        args.removeFirst();
-    if (args.size() != 1 || args.first().startsWith(QLatin1Char('-')))
-        return fail(QStringLiteral("使い方: regsvr [-u] モジュール"), 1);
+    bool unregister = false;
+    QStringList modules;
+    for (const QString& arg : app.arguments().mid(1)) {
+        if (arg == QLatin1String("--help")) {
+            QTextStream(stdout) << helpText();
+            return 0;
+        }
+        if (arg == QLatin1String("--version")) {
+            QTextStream(stdout) << kName << ' ' << VELMOR_VERSION_MAJOR << '.' << VELMOR_VERSION_MINOR << '.'
+                                << VELMOR_VERSION_REVISION << Qt::endl;
+            return 0;
+        }
+        if (arg == QLatin1String("-u"))
+            unregister = true;
+        else if (arg == QLatin1String("--system"))
+            setRegistrationScope(Scope::System);
+        else if (arg.startsWith(QLatin1Char('-')))
+            return fail(QStringLiteral("知らないオプションです: %1 (詳しくは --help)").arg(arg), 1);
+        else
+            modules << arg;
+    }
+    if (modules.size() != 1)
+        return fail(QStringLiteral("モジュールを一つ指定してください (詳しくは --help)"), 1);
 
     // The module registers the path it was loaded from, so load it by its full, resolved path.
-    const QFileInfo info(args.first());
+    const QFileInfo info(modules.first());
     if (!info.isFile())
-        return fail(QStringLiteral("モジュール %1 が見つかりません。").arg(args.first()), 3);
+        return fail(QStringLiteral("モジュール %1 が見つかりません。").arg(modules.first()), 3);
     const QByteArray path = QFile::encodeName(info.canonicalFilePath());
     void* module = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!module)
@@ -48,7 +82,9 @@ int main(int argc, char** argv)
         return fail(QStringLiteral("%1 の %2 は失敗しました (0x%3)。登録ファイル: %4")
                         .arg(info.filePath(), QLatin1String(entry))
                         .arg(static_cast<quint32>(result), 8, 16, QLatin1Char('0'))
-                        .arg(registryPath()), 5);
-    QTextStream(stdout) << QStringLiteral("%1 の %2 は成功しました。").arg(info.filePath(), QLatin1String(entry)) << Qt::endl;
+                        .arg(registryPath(registrationScope())), 5);
+    QTextStream(stdout) << QStringLiteral("%1 の %2 は成功しました。登録ファイル: %3")
+                               .arg(info.filePath(), QLatin1String(entry), registryPath(registrationScope()))
+                        << Qt::endl;
     return 0;
 }

@@ -10,7 +10,10 @@
 #include "velmor/cli/qpxhost.h"
 #include "velmor/cli/samefile.h"
 #include "velmor/cli/stopsignals.h"
+#include "velmor/cli/stdoutput.h"
 #include "velmor/engine/filters.h"
+#include "velmor/shell/japanese.h"
+#include "velmor_version.h"
 #include "velmor/workflow/qpxfile.h"
 
 #include <QApplication>
@@ -79,7 +82,9 @@ void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
 {
     std::unique_ptr<cli::Source> source =
         workflow::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
-    if (workflow::isQpxPath(job.output)) {
+    if (cli::isStandardOutput(job.output))
+        cli::writeFilteredBitmapToStandardOutput(*source, colour);
+    else if (workflow::isQpxPath(job.output)) {
         const QImage picture = cli::filteredPicture(*source, colour);
         if (gStop) // past this point the save runs to its end and counts as written
             throw cli::Stopped{};
@@ -103,13 +108,20 @@ int main(int argc, char** argv)
     try {
         options = cli::parseOptions(args);
     } catch (const cli::UsageError& e) {
-        printLine(QStringLiteral("velmor-filter: %1").arg(e.message));
-        printLine(cli::usageText());
+        printLine(QStringLiteral("velmor-filter: %1 (詳しくは --help)").arg(e.message));
         return 2;
     }
     if (options.help) {
         std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
         return 0;
+    }
+    if (options.version) {
+        std::printf("velmor-filter %d.%d.%d\n", VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION);
+        return 0;
+    }
+    if (cli::isStandardOutput(options.output) && !cli::standardOutputRefusal().isEmpty()) {
+        printLine(QStringLiteral("velmor-filter: %1").arg(cli::standardOutputRefusal()));
+        return 2;
     }
     platform::sweepTempFolderAtStartUp();
     std::vector<Job> jobs = planJobs(options);
@@ -126,12 +138,17 @@ int main(int argc, char** argv)
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
+    shell::installJapaneseTranslations(*app); // Qt's readers give their reasons in Japanese too
     std::unique_ptr<cli::QpxHost> qpx = needsQpx ? std::make_unique<cli::QpxHost>() : nullptr;
 
     engine::ColorValue custom = 0;
     if (options.filter == engine::kCustomFilter)
         custom = options.customColor ? *options.customColor : storedCustomColour();
     const engine::ColorValue colour = engine::filterColor(options.filter, custom);
+
+    const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
+                                        int(jobs.size())));
+    cli::Progress progress(int(jobs.size()), !options.quiet);
 
     // Which jobs are written, readable from the watcher thread when a stop cuts the run short.
     const std::unique_ptr<std::atomic<bool>[]> written(new std::atomic<bool>[jobs.size()]{});
@@ -142,16 +159,13 @@ int main(int argc, char** argv)
         for (std::size_t i = 0; i < jobs.size(); ++i)
             if (!written[i]) {
                 ++notWritten;
-                printLine(QStringLiteral("velmor-filter: %1: %2").arg(jobs[i].input, kInterrupted));
+                progress.report(QStringLiteral("velmor-filter: %1: %2").arg(jobs[i].input, kInterrupted));
             }
-        printLine(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません (書き終えていない出力は元のままです)")
+        progress.report(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません (書き終えていない出力は元のままです)")
                       .arg(int(jobs.size()) - notWritten).arg(notWritten));
     });
 
     // Workers take jobs in turn; the main thread runs the event loop that carries the control's calls.
-    const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
-                                        int(jobs.size())));
-    cli::Progress progress(int(jobs.size()), !options.quiet);
     std::atomic<std::size_t> next{0};
     std::atomic<int> running{workers};
     auto work = [&] {
@@ -170,6 +184,10 @@ int main(int argc, char** argv)
                 }
             }
             job.ran = true;
+            // Each failure shows when it happens, on its own line above the bar.
+            if (!job.failure.isEmpty())
+                progress.report(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
+                                                                  : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
             progress.advance();
         }
         if (--running == 0)
@@ -186,16 +204,14 @@ int main(int argc, char** argv)
 
     int failed = 0;
     for (Job& job : jobs)
-        if (gStop && !job.ran && job.failure.isEmpty())
-            job.failure = kInterrupted; // never started
-    for (const Job& job : jobs)
-        if (!job.failure.isEmpty()) {
+        if (!job.failure.isEmpty())
             ++failed;
-            printLine(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
-                                                        : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
+        else if (gStop && !job.ran) {
+            ++failed; // never started
+            progress.report(QStringLiteral("velmor-filter: %1: %2").arg(job.input, kInterrupted));
         }
     if (gStop) {
-        printLine(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません")
+        progress.report(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません")
                       .arg(int(jobs.size()) - failed).arg(failed));
         return 130;
     }

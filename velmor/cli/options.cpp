@@ -90,6 +90,9 @@ Options parseOptions(const QStringList& args)
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             o.help = true;
             return o;
+        } else if (a == QLatin1String("--version")) {
+            o.version = true;
+            return o;
         } else {
             throw UsageError{QStringLiteral("知らないオプションです: %1").arg(a)};
         }
@@ -112,10 +115,12 @@ QString usageText()
         "  -f FILTER  フィルタ / filter: mono (default), sepia, red, blue, green, custom, or 0-5\n"
         "  -c COLOUR  カスタム色 / custom colour: 00BBGGRR (e.g. 00C0C040) or #RRGGBB;\n"
         "             default: the stored custom colour of the window, else 00000000\n"
-        "  -o OUTPUT  one input to one file; a name ending in .qpx gives a QPX file, any other a 24-bit BMP\n"
+        "  -o OUTPUT  one input to one file; a name ending in .qpx gives a QPX file, any other a 24-bit BMP;\n"
+        "             -o - writes the bitmap to standard output\n"
         "  -d DIR     every input to DIR/<base name>.bmp (or .qpx with -t qpx)\n"
         "  -j N       parallel workers (default: every core)\n"
         "  -q         no progress bar\n"
+        "  --help     this help; --version the version\n"
         "\n"
         "Exit status: 0 success, 1 when any input failed, 2 usage error.\n");
 }

@@ -20,6 +20,7 @@ struct Options {
     int jobs = 0;                                  // 0: every core
     bool quiet = false;
     bool help = false;
+    bool version = false;
     QStringList inputs;
 };
 

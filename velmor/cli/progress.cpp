@@ -24,6 +24,15 @@ void Progress::advance()
     draw();
 }
 
+void Progress::report(const QString& text)
+{
+    std::lock_guard lock(mutex_);
+    if (enabled_)
+        std::fputs("\r\x1b[K", stderr); // back to the line's start and clear the bar
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    draw();
+}
+
 void Progress::draw()
 {
     if (!enabled_)

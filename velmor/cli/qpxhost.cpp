@@ -1,6 +1,7 @@
 #include "velmor/cli/qpxhost.h"
 
 #include "platform/component/messagebox.h"
+#include "platform/component/regcommand.h"
 #include "velmor/workflow/qpxfile.h"
 
 #include <QCoreApplication>
@@ -29,7 +30,10 @@ void QpxHost::onMainThread(const std::function<void(platform::component::Control
                 try {
                     control_ = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), &window_);
                 } catch (const platform::component::AutomationError& e) {
-                    creationError_ = e; // every QPX file of the run gets the same reason
+                    // Every QPX file of the run gets the same reason, with the way out.
+                    creationError_ = platform::component::AutomationError(e.number(),
+                        QStringLiteral("%1 (登録するには %2)")
+                            .arg(e.text(), platform::component::registrationCommand(QStringLiteral("libqpxctrl.so"))));
                 }
             }
             if (creationError_)

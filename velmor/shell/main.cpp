@@ -3,21 +3,36 @@
 #include "platform/tempsweep.h"
 #include "velmor/shell/frmmain.h"
 #include "velmor/shell/japanese.h"
+#include "velmor/shell/openfile.h"
+#include "velmor/shell/startargs.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
+    QString file;
+    if (const int answered = shell::answerStartArguments(argc, argv, &file); answered >= 0)
+        return answered;
+
     QApplication app(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Velmor"));
     QApplication::setApplicationName(QStringLiteral("Velmor"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.velmor.Velmor")); // the menu entry's icon and name
     shell::installJapaneseTranslations(app);
     QApplication::setFont(shell::japaneseUiFont());
     platform::sweepTempFolderAtStartUp(); // what killed runs left in the temporary folder
 
-    frmMain window;
+    // Browse's dialog can be answered by a file given at start or dropped onto the window.
+    shell::Services services;
+    auto dialogs = std::make_shared<shell::PresetDialogs>(shell::qtDialogBackend());
+    services.dialogs = dialogs;
+    frmMain window(services);
     if (!window.Form_Load())
         return 1;
+    shell::acceptFileDrops(window, dialogs);
     window.show();
+    if (!file.isEmpty())
+        QTimer::singleShot(0, &window, [&] { shell::openAsBrowse(window, *dialogs, file); });
     return app.exec();
 }

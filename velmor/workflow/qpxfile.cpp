@@ -1,6 +1,7 @@
 #include "velmor/workflow/qpxfile.h"
 
 #include "platform/component/control.h"
+#include "platform/component/regcommand.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
 
@@ -14,7 +15,8 @@ void requireControl(const platform::component::Control* qpxFile)
     if (!qpxFile)
         throw platform::RuntimeError(platform::component::kCannotCreateObject,
             QStringLiteral("QPX ファイルを扱う部品 (QPXControl.QPXCtrl) が使えないため、QPX ファイルは開くことも作ることもできません。\n"
-                           "コントロールを登録するには regsvr libqpxctrl.so を実行してください。"));
+                           "コントロールを登録するには %1 を実行してください。")
+                .arg(platform::component::registrationCommand(QStringLiteral("libqpxctrl.so"))));
 }
 
 } // namespace

@@ -1,0 +1,165 @@
+// A file named on the command line or dropped onto the window opens exactly as Browse opens it.
+#include "tests/shell/window_fixture.h"
+#include "tests/support/files.h"
+#include "tests/support/pictures.h"
+#include "velmor/shell/openfile.h"
+#include "velmor/shell/startargs.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+
+struct OpenFile : WindowFixture {
+    std::shared_ptr<shell::PresetDialogs> preset = std::make_shared<shell::PresetDialogs>(dialogs);
+
+    frmMain& openWithPreset()
+    {
+        shell::Services s = services();
+        s.dialogs = preset;
+        window = std::make_unique<frmMain>(s);
+        EXPECT_TRUE(window->Form_Load());
+        shell::acceptFileDrops(*window, preset);
+        return *window;
+    }
+    QString picture(const QString& name) const
+    {
+        QImage img(6, 4, QImage::Format_RGB32);
+        img.fill(qRgb(10, 120, 200));
+        const QString path = dir.filePath(name);
+        testsupport::writeFile(path, testsupport::encoded(img, "PNG"));
+        return path;
+    }
+    // What the window says and shows after opening path one way or the other.
+    struct Outcome {
+        QStringList messages;
+        QString field;
+        CommandState state;
+    };
+    Outcome outcome()
+    {
+        Outcome o {messages, window->txtFile->text(), window->commandState()};
+        messages.clear();
+        return o;
+    }
+    // Sends a drag of urls to the window: whether it was accepted, then the drop itself.
+    bool drag(const QList<QUrl>& urls, bool drop)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(window.get(), &enter);
+        const bool accepted = enter.isAccepted();
+        if (drop) {
+            QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(window.get(), &event);
+            QCoreApplication::processEvents();
+        }
+        return accepted;
+    }
+};
+
+TEST_F(OpenFile, AFileNamedOpensAsIfChosenInTheDialog)
+{
+    frmMain& w = openWithPreset();
+    const QString path = picture(QStringLiteral("sea.png"));
+    QDir::setCurrent(dir.path());
+    shell::openAsBrowse(w, *preset, QStringLiteral("sea.png")); // relative, as typed
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(w.txtFile->text(), path);
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    EXPECT_EQ(w.picSrc->size(), QSize(6, 4));
+    EXPECT_TRUE(dialogs->fileRequests.empty()) << "no dialog was shown";
+
+    // The preset answers once: the next Browse asks the user, at the path opened last.
+    dialogs->files.push_back(std::nullopt);
+    w.cmdBrws->click();
+    ASSERT_EQ(dialogs->fileRequests.size(), 1u);
+    EXPECT_EQ(dialogs->fileRequests.back().fileName, path);
+}
+
+TEST_F(OpenFile, FailuresGiveBrowsesOwnMessagesAndKeepTheSource)
+{
+    frmMain& w = openWithPreset();
+    const QString good = picture(QStringLiteral("good.png"));
+    testsupport::writeFile(dir.filePath("notes.bmp"), "just text");
+    testsupport::writeFile(dir.filePath("empty.qpx"), "");
+    for (const QString& bad : {dir.filePath("notes.bmp"), dir.filePath("missing.jpg"), dir.filePath("empty.qpx")}) {
+        SCOPED_TRACE(bad.toStdString());
+        shell::openAsBrowse(w, *preset, good);
+        ASSERT_TRUE(messages.isEmpty());
+        dialogs->files.push_back(bad);
+        w.cmdBrws->click();
+        const Outcome viaBrowse = outcome();
+        shell::openAsBrowse(w, *preset, bad);
+        const Outcome viaName = outcome();
+        ASSERT_EQ(viaBrowse.messages.size(), 1);
+        EXPECT_EQ(viaName.messages, viaBrowse.messages);
+        EXPECT_EQ(viaName.field, good);
+        EXPECT_EQ(viaName.state, CommandState::SourceLoaded);
+    }
+}
+
+TEST_F(OpenFile, DropsOfOneLocalFileOpenAndOthersAreRefused)
+{
+    frmMain& w = openWithPreset();
+    EXPECT_TRUE(w.acceptDrops());
+    const QString a = picture(QStringLiteral("a.png"));
+    const QString b = picture(QStringLiteral("b.png"));
+    EXPECT_FALSE(drag({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b)}, false));
+    EXPECT_FALSE(drag({QUrl(QStringLiteral("https://example.org/a.png"))}, false));
+    EXPECT_FALSE(drag({}, false));
+    EXPECT_TRUE(w.txtFile->text().isEmpty());
+
+    EXPECT_TRUE(drag({QUrl::fromLocalFile(a)}, true));
+    EXPECT_EQ(w.txtFile->text(), a);
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(OpenFile, NothingOpensWhileARenderRuns)
+{
+    frmMain& w = openWithPreset();
+    const QString a = picture(QStringLiteral("a.png"));
+    w.enterState(CommandState::Rendering);
+    EXPECT_FALSE(drag({QUrl::fromLocalFile(a)}, true));
+    shell::openAsBrowse(w, *preset, a);
+    EXPECT_TRUE(w.txtFile->text().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
+    w.enterState(CommandState::NoSource);
+}
+
+TEST(StartArguments, TheCommandLineTakesOneFileAndQtsOwnOptions)
+{
+    const struct {
+        QStringList args;
+        const char* file;
+        bool help, version, error;
+    } cases[] = {
+        {{}, "", false, false, false},
+        {{"sea.qpx"}, "sea.qpx", false, false, false},
+        {{"--help"}, "", true, false, false},
+        {{"--version"}, "", false, true, false},
+        {{"-platform", "offscreen", "sea.png"}, "sea.png", false, false, false},
+        {{"--style=fusion", "-reverse", "sea.png"}, "sea.png", false, false, false},
+        {{"--", "-odd.png"}, "-odd.png", false, false, false},
+        {{"-x"}, "", false, false, true},
+        {{"a.png", "b.png"}, "a.png", false, false, true},
+    };
+    for (const auto& c : cases) {
+        const shell::StartArguments a = shell::parseStartArguments(c.args);
+        const std::string what = c.args.join(' ').toStdString();
+        EXPECT_EQ(a.error.isEmpty(), !c.error) << what;
+        if (c.error)
+            continue;
+        EXPECT_EQ(a.file, QString::fromLatin1(c.file)) << what;
+        EXPECT_EQ(a.help, c.help) << what;
+        EXPECT_EQ(a.version, c.version) << what;
+    }
+}
+
+} // namespace
