@@ -58,7 +58,7 @@ int main(int argc, char** argv)
         return 0;
     }
     if (!args.empty() && args[0] == "--version") {
-        std::printf("unlha (Velmor) %d.%d.%d\n", VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION);
+        std::printf("unlha %d.%d.%d\n", VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION);
         return 0;
     }
     for (const auto& a : args)
