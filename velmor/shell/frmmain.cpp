@@ -7,7 +7,6 @@
 #include "velmor/engine/renderfilter.h"
 #include "velmor/shell/icon.h"
 #include "velmor/shell/japanese.h"
-#include "velmor/shell/layout.h"
 #include "velmor/shell/version.h"
 #include "velmor/workflow/commands.h"
 #include "velmor_version.h"
@@ -287,24 +286,6 @@ void frmMain::Form_Unload()
     removeTempFile(SourceTempPath);
 }
 
-void frmMain::picSrc_Resize()
-{
-    if (Loading)
-        return;
-    const shell::LayoutTargets t = shell::layoutFor(*this, twips_.width(picSrc), twips_.height(picSrc));
-    setOuterSize(t.formWidth, t.formHeight);
-    picPrev->move(twips_.toPixels(t.previewLeft), picPrev->y());
-    labPrev->move(picPrev->x(), labPrev->y());
-    picPrev->setSizePixels(picSrc->size());
-    mxbPrv->setLeftTwips(twips_.left(picPrev), twips_.perPixel());
-    mxbPrv->setWidthTwips(twips_.width(picPrev), twips_.perPixel());
-}
-
-void frmMain::setOuterSize(float widthTwips, float heightTwips)
-{
-    setFixedSize(twips_.toPixels(widthTwips) - frameExtra_.width(), twips_.toPixels(heightTwips) - frameExtra_.height());
-}
-
 void frmMain::optFilt_Click(int Index)
 {
     Q_UNUSED(Index); // the render reads the selection when it runs
@@ -333,8 +314,9 @@ void frmMain::picFilt_DblClick(int Index)
 void frmMain::RenderFilter()
 {
     enterState(CommandState::Rendering);
-    const int W = picSrc->width();
-    const int H = picSrc->height();
+    // The grid has the picture's own size, whatever size the view shows it at.
+    const int W = SourcePixels.width;
+    const int H = SourcePixels.height;
     int selected = 0;
     for (int i = 0; i < 6; ++i)
         if (optFilt[i]->isChecked()) {
@@ -397,21 +379,6 @@ void frmMain::cmdMake_Click() { runCommand(&workflow::cmdMake_Click); }
 void frmMain::setFileText(const QString& path)
 {
     txtFile->setText(path);
-}
-
-void frmMain::setSourcePicture(const QImage& picture)
-{
-    picSrc->setPicture(picture);
-}
-
-QSize frmMain::sourceSize() const
-{
-    return picSrc->size();
-}
-
-void frmMain::setPreviewPicture(const QImage& picture)
-{
-    picPrev->setPicture(picture);
 }
 
 void frmMain::enablePreviewAndCreate()

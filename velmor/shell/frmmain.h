@@ -8,6 +8,7 @@
 #include "velmor/shell/formstate.h"
 #include "velmor/shell/moxelbar.h"
 #include "velmor/shell/picturebox.h"
+#include "velmor/shell/screenfit.h"
 #include "velmor/shell/services.h"
 #include "platform/settings.h"
 #include "velmor/shell/twips.h"
@@ -40,6 +41,10 @@ public:
     // Sets the five commands as the state allows them, always in the same order.
     void enterState(CommandState state);
     const shell::Twips& twips() const { return twips_; }
+    // How the views show the source: 1 when at its own size, below 1 when scaled to fit the screen.
+    double viewScale() const { return viewScale_; }
+    // The area of the screen the window must lie within, frame included.
+    QRect availableArea() const;
     // The help file opened by F1: the program's folder followed by "/Velmor.chm".
     QString helpPath() const;
 
@@ -85,6 +90,9 @@ private:
     void InitTempFolder();
     void SaveUpdateInfo();
     void setOuterSize(float widthTwips, float heightTwips);
+    shell::FitBase fitBase() const;
+    QSize frameExtra() const;
+    void keepOnScreen();
     void runCommand(void (*command)(workflow::Window&));
 
     // workflow::Window
@@ -93,7 +101,6 @@ private:
     platform::component::Control* qpxControl() override { return qpxFile.get(); }
     void setFileText(const QString& path) override;
     void setSourcePicture(const QImage& picture) override;
-    QSize sourceSize() const override;
     void setPreviewPicture(const QImage& picture) override;
     void enablePreviewAndCreate() override;
     void showMessage(const QString& text) override;
@@ -103,6 +110,7 @@ private:
     platform::SettingsStore settings_;
     CommandState commandState_ = CommandState::NoSource;
     QSize frameExtra_;         // the platform's frame around the client area, in pixels
+    double viewScale_ = 1;
     bool rendering_ = false;
     bool closeRequested_ = false;
     bool unloaded_ = false;

@@ -26,11 +26,10 @@ public:
 
     // txtFile shows the path of the opened picture.
     virtual void setFileText(const QString& path) = 0;
-    // picSrc takes the picture and its size; the window lays itself out anew.
+    // picSrc shows the picture, at its own size or scaled down so that the window fits the
+    // screen; the window lays itself out anew.
     virtual void setSourcePicture(const QImage& picture) = 0;
-    // The size of picSrc in pixels: the W and H of the source grid.
-    virtual QSize sourceSize() const = 0;
-    // picPrev shows the picture; a null picture empties it.
+    // picPrev shows the picture at the source view's scale; a null picture empties it.
     virtual void setPreviewPicture(const QImage& picture) = 0;
     // A source is loaded: Preview, then Create, become available.
     virtual void enablePreviewAndCreate() = 0;
