@@ -3,6 +3,7 @@
 #include "platform/component/control.h"
 #include "platform/component/messagebox.h"
 #include "platform/fs.h"
+#include "platform/longwork.h"
 #include "platform/picture.h"
 #include "platform/tempfolder.h"
 #include "qpxctrl/archiver.h"
@@ -124,9 +125,9 @@ bool QPXCtrl::SaveQPX(const QImage& srcPic, const QString& strName)
 
     // Every way out before finish() restores the temporary folder as it was.
     MovedAside aside(workBitmap);
-    platform::savePictureBmp24(srcPic, workBitmap);
+    platform::runLongStep(platform::WorkStep::SavePicture, [&] { platform::savePictureBmp24(srcPic, workBitmap); });
     aside.wroteWorkBitmap();
-    const ArchiverReport report = CallArchiver(commandLine);
+    const ArchiverReport report = platform::runLongStep(platform::WorkStep::Archive, [&] { return CallArchiver(commandLine); });
     if (report.result != kArchiverOk)
         throw saveFailure(archive, report);
     aside.finish();
@@ -144,7 +145,8 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
 
     // The archive's members land in a folder of their own, whatever names they bear.
     const ExtractionFolder folder(tempFolder_);
-    const ArchiverReport report = CallArchiver(OpenCommandLine(archive, folder.path()));
+    const ArchiverReport report = platform::runLongStep(platform::WorkStep::Archive,
+        [&] { return CallArchiver(OpenCommandLine(archive, folder.path())); });
     if (report.result != kArchiverOk)
         throw openFailure(archive, report);
     const QString bitmap = folder.find(member);
@@ -153,7 +155,7 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
             QStringLiteral("QPX ファイル %1 に画像 %2 がありません。保存した後で名前を変えた QPX ファイルは開けません。")
                 .arg(archive, member));
     try {
-        picDmy_->setPicture(platform::loadPicture(bitmap));
+        picDmy_->setPicture(platform::runLongStep(platform::WorkStep::LoadPicture, [&] { return platform::loadPicture(bitmap); }));
     } catch (const RuntimeError& e) {
         throw RuntimeError(e.number(), QStringLiteral("QPX ファイル %1 の画像を読み込めません (%2)").arg(archive, e.text()));
     }

@@ -42,14 +42,14 @@ constexpr Place kOptionPlaces[6] = {
     {240, 870, 735, 285}, {1211, 870, 735, 285}, {2182, 870, 735, 285},
     {3153, 870, 735, 285}, {4125, 855, 735, 285}, {5085, 855, 735, 285}};
 
-// A temporary file of ours that still exists; a failed delete leaves it for the next cleanup.
-void removeTempFile(const QString& path)
+} // namespace
+
+void frmMain::removeTempFile(const QString& path)
 {
+    // A failed delete leaves the file for the next cleanup.
     if (!path.isEmpty() && platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
         QFile::remove(path);
 }
-
-} // namespace
 
 frmMain::frmMain(shell::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -266,8 +266,9 @@ void frmMain::cmdQuit_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (rendering_) {
-        // The render stops at its next yield and deletes its output; the window closes after.
+    if (rendering_ || longWork_) {
+        // The render stops at its next yield and deletes its output; a QPX step ends first.
+        // The window closes after.
         closeRequested_ = true;
         event->ignore();
         return;
@@ -309,54 +310,6 @@ void frmMain::picFilt_DblClick(int Index)
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\nこの色は今回だけ使われます。"));
     }
-}
-
-void frmMain::RenderFilter()
-{
-    enterState(CommandState::Rendering);
-    // The grid has the picture's own size, whatever size the view shows it at.
-    const int W = SourcePixels.width;
-    const int H = SourcePixels.height;
-    int selected = 0;
-    for (int i = 0; i < 6; ++i)
-        if (optFilt[i]->isChecked()) {
-            selected = i;
-            break;
-        }
-    const engine::ColorValue FilterColor = picFilt[selected]->backColor();
-
-    mxbPrv->setMax(H);
-    mxbPrv->setMin(0);
-    mxbPrv->setValue(0);
-    mxbPrv->setBarColor(FilterColor);
-    mxbPrv->setVisible(true);
-
-    platform::TimeSlicedYield yield(services_.yieldSlice);
-    const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
-    engine::RenderedFiles files;
-    rendering_ = true;
-    try {
-        files = engine::renderFilter(SourcePixels, W, H, FilterColor, TempFolder, hooks);
-    } catch (const engine::RenderCancelled&) {
-        rendering_ = false;
-        mxbPrv->setVisible(false);
-        // The window was closed during the render: it goes once the command has unwound.
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
-        throw;
-    } catch (...) {
-        rendering_ = false;
-        mxbPrv->setVisible(false);
-        enterState(CommandState::SourceLoaded);
-        throw;
-    }
-    rendering_ = false;
-    SourceTempPath = files.scratchPath;
-    // The preview view holds its picture in memory; the earlier output file has no reader left.
-    const QString previous = std::exchange(OutputTempPath, files.outputPath);
-    if (previous != OutputTempPath)
-        removeTempFile(previous);
-    mxbPrv->setVisible(false);
-    enterState(CommandState::SourceLoaded);
 }
 
 void frmMain::runCommand(void (*command)(workflow::Window&))

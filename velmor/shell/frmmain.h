@@ -4,6 +4,7 @@
 // Browse, Preview and Create live in the workflow; their handlers here only call into it.
 
 #include "platform/component/control.h"
+#include "platform/longwork.h"
 #include "velmor/shell/commondialog.h"
 #include "velmor/shell/formstate.h"
 #include "velmor/shell/moxelbar.h"
@@ -81,6 +82,8 @@ public:
     // The window's side of a render: commands disabled, the progress bar counting rows, events
     // handled at time-sliced yields, the commands enabled again.
     void RenderFilter() override;
+    // The colour of the chosen filter's swatch.
+    engine::ColorValue selectedFilterColor() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,6 +96,8 @@ private:
     shell::FitBase fitBase() const;
     QSize frameExtra() const;
     void keepOnScreen();
+    // A temporary file of ours, deleted if it still exists.
+    static void removeTempFile(const QString& path);
     void runCommand(void (*command)(workflow::Window&));
 
     // workflow::Window
@@ -103,6 +108,8 @@ private:
     void setSourcePicture(const QImage& picture) override;
     void setPreviewPicture(const QImage& picture) override;
     void enablePreviewAndCreate() override;
+    void beginLongWork(int steps) override;
+    void endLongWork() override;
     void showMessage(const QString& text) override;
 
     shell::Services services_;
@@ -112,6 +119,8 @@ private:
     QSize frameExtra_;         // the platform's frame around the client area, in pixels
     double viewScale_ = 1;
     bool rendering_ = false;
+    std::unique_ptr<platform::LongWorkListener> longWork_; // set while a QPX step may run
+    CommandState stateBeforeWork_ = CommandState::NoSource;
     bool closeRequested_ = false;
     bool unloaded_ = false;
 };

@@ -27,7 +27,13 @@ OpenedSource openSource(Window& window, const QString& path)
 {
     OpenedSource source;
     try {
-        source.picture = isQpxPath(path) ? OpenQPX(window.qpxControl(), path) : platform::loadPicture(path);
+        if (isQpxPath(path)) {
+            // Two steps in the control: the archive unpacked, its bitmap read.
+            const LongWork work(window, 2);
+            source.picture = OpenQPX(window.qpxControl(), path);
+        } else {
+            source.picture = platform::loadPicture(path);
+        }
     } catch (const platform::RuntimeError& e) {
         throw platform::RuntimeError(e.number(), QStringLiteral("画像を開けませんでした。\n\n%1").arg(e.text()));
     }

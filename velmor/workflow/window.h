@@ -37,8 +37,25 @@ public:
     // platform::RuntimeError on failure and engine::RenderCancelled when the window is closing;
     // either way the incomplete output is gone.
     virtual void RenderFilter() = 0;
+    // Long work outside a render (a QPX file read or written): the commands are disabled and the
+    // progress bar over the preview counts the given steps in the filter colour, while the
+    // window keeps repainting; endLongWork returns the commands to their state before.
+    virtual void beginLongWork(int steps) = 0;
+    virtual void endLongWork() = 0;
     // A modal message box in Japanese.
     virtual void showMessage(const QString& text) = 0;
+};
+
+// Long work for the time of a scope.
+class LongWork {
+public:
+    LongWork(Window& window, int steps) : window_(window) { window_.beginLongWork(steps); }
+    ~LongWork() { window_.endLongWork(); }
+    LongWork(const LongWork&) = delete;
+    LongWork& operator=(const LongWork&) = delete;
+
+private:
+    Window& window_;
 };
 
 } // namespace workflow
