@@ -5,6 +5,7 @@
 #include "platform/tempfolder.h"
 #include "platform/yield.h"
 #include "velmor/engine/renderfilter.h"
+#include "velmor/shell/captions.h"
 #include "velmor/shell/icon.h"
 #include "velmor/shell/japanese.h"
 #include "velmor/shell/version.h"
@@ -98,18 +99,6 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     place(Label2, {150, 2025, 540, 180});
     labPrev = new QLabel(QStringLiteral("プレビュー画像"), this);
     place(labPrev, {4215, 2025, 1155, 180});
-    // A caption is never cut: where the Japanese font is larger than the design allowed for, a
-    // label keeps its left edge and vertical centre and grows to hold its text.
-    for (QLabel* label : {Label1, Label2, labPrev}) {
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        const QSize need = label->sizeHint();
-        QRect r = label->geometry();
-        if (need.height() > r.height())
-            r.adjust(0, -(need.height() - r.height()) / 2, 0, need.height() - r.height() - (need.height() - r.height()) / 2);
-        r.setWidth(std::max(r.width(), need.width()));
-        label->setGeometry(r);
-    }
-
     picSrc = new shell::PictureBox(this);
     picPrev = new shell::PictureBox(this);
     for (shell::PictureBox* view : {picSrc, picPrev}) {
@@ -127,6 +116,19 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     place(mxbPrv, {4185, 2550, 3750, 450});
     mxbPrv->raise(); // drawn over picPrev
     mxbPrv->hide();
+
+    // Every caption shows whole in the platform's Japanese font: a control grows to the right up
+    // to its neighbour (or the window's edge), and is drawn narrower where that is not enough.
+    const int right = width() - 2;
+    shell::fitCaption(Label1, txtFile->x() - 2);
+    shell::fitCaption(cmdBrws, right);
+    shell::fitCaption(Frame1, cmdPrev->x() - 2);
+    for (int i = 0; i < 6; ++i)
+        shell::fitCaption(optFilt[i], i < 5 ? optFilt[i + 1]->x() - 1 : Frame1->width() - 4);
+    for (QWidget* button : {cmdPrev, cmdMake, cmdQuit})
+        shell::fitCaption(button, right);
+    shell::fitCaption(Label2, labPrev->x() - 2);
+    shell::fitCaption(labPrev, right);
 
     // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
     // module gone) the window still works for every other kind of picture, and a QPX name gets a
