@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <utility>
@@ -190,6 +192,7 @@ bool frmMain::Form_Load()
         const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
         CustomColor = engine::HexToColor(stored); // text that is no colour gives black
         picFilt[5]->setBackColor(CustomColor);
+        cdlFile.InitDir = startFolder();
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\n\nべるもあを終了します。"));
         return false;
@@ -210,6 +213,25 @@ void frmMain::SaveUpdateInfo()
         shell::versionText(VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION));
     settings_.SaveSetting(QStringLiteral("UpdateInfo"), QStringLiteral("ApplicationPath"),
         services_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programFolder);
+}
+
+QString frmMain::startFolder() const
+{
+    // The folder of the last picture opened in an earlier run, else the user's pictures.
+    const QString last = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), QString());
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
+void frmMain::rememberFolderOf(const QString& path)
+{
+    try {
+        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), QFileInfo(path).absolutePath());
+    } catch (const platform::RuntimeError&) {
+        // Only a convenience: the next run starts in the pictures folder instead.
+    }
 }
 
 QString frmMain::helpPath() const

@@ -111,6 +111,9 @@ private:
     void beginLongWork(int steps) override;
     void endLongWork() override;
     void showMessage(const QString& text) override;
+    void rememberFolderOf(const QString& path) override;
+    // Where the first open dialog of a run starts.
+    QString startFolder() const;
 
     shell::Services services_;
     shell::Twips twips_;

@@ -77,8 +77,11 @@ void cmdBrws_Click(Window& window)
     dialog.Flags = shell::cdlOFNHideReadOnly | shell::cdlOFNFileMustExist | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
     if (!shell::confirmed([&] { dialog.ShowOpen(); }))
         return;
-    const QString path = dialog.FileName;
+    openPicture(window, dialog.FileName);
+}
 
+void openPicture(Window& window, const QString& path)
+{
     OpenedSource source;
     try {
         source = openSource(window, path);
@@ -95,6 +98,7 @@ void cmdBrws_Click(Window& window)
     window.enablePreviewAndCreate();
     form.PreviewFresh = false;
     form.SourcePixels = std::move(source.pixels);
+    window.rememberFolderOf(path);
 }
 
 } // namespace workflow

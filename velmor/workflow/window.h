@@ -42,6 +42,8 @@ public:
     // window keeps repainting; endLongWork returns the commands to their state before.
     virtual void beginLongWork(int steps) = 0;
     virtual void endLongWork() = 0;
+    // A picture was opened from path: the next run's first open dialog starts in its folder.
+    virtual void rememberFolderOf(const QString& path) = 0;
     // A modal message box in Japanese.
     virtual void showMessage(const QString& text) = 0;
 };
