@@ -89,6 +89,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
         optFilt[i] = new QRadioButton(QString::fromUtf8(kOptionCaptions[i]), Frame1);
         place(optFilt[i], kOptionPlaces[i]);
         connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
+        connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_DblClick(i); });
         connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
     }
     optFilt[0]->setChecked(true);
