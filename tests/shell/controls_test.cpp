@@ -1,6 +1,7 @@
 #include "window_fixture.h"
 
 #include "velmor/shell/captions.h"
+#include "velmor/shell/framestyle.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
@@ -140,6 +141,19 @@ TEST_F(Controls, EveryCaptionShowsWholeWithoutRunningIntoItsNeighbour)
         EXPECT_LT(w.optFilt[i]->geometry().right(), w.optFilt[i + 1]->x()) << i;
     EXPECT_LT(w.Label2->geometry().right(), w.labPrev->x());
     EXPECT_LT(w.Frame1->geometry().right(), w.cmdPrev->x());
+}
+
+TEST_F(Controls, TheSwatchesAndOptionsLieInsideTheFilterFramesBorder)
+{
+    frmMain& w = open();
+    const QRect border = shell::captionBorderRect(w.Frame1);
+    ASSERT_FALSE(border.isEmpty());
+    EXPECT_GT(border.top(), 0) << "through the caption's middle";
+    EXPECT_LT(border.top(), QFontMetrics(w.Frame1->font()).height());
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(border.adjusted(1, 1, -1, -1).contains(w.picFilt[i]->geometry())) << "swatch " << i;
+        EXPECT_TRUE(border.adjusted(1, 1, -1, -1).contains(w.optFilt[i]->geometry())) << "option " << i;
+    }
 }
 
 TEST(Captions, ACaptionWithoutRoomIsDrawnNarrowerAndOneWithRoomGrows)

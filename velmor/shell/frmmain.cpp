@@ -6,6 +6,7 @@
 #include "platform/yield.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/shell/captions.h"
+#include "velmor/shell/framestyle.h"
 #include "velmor/shell/icon.h"
 #include "velmor/shell/japanese.h"
 #include "velmor/shell/version.h"
@@ -80,6 +81,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
 
     Frame1 = new QGroupBox(QStringLiteral("フィルタの選択(&L)"), this);
     place(Frame1, {150, 600, 6195, 1275});
+    shell::drawBorderThroughCaption(Frame1);
     for (int i = 0; i < 6; ++i) {
         picFilt[i] = new shell::PictureBox(Frame1);
         picFilt[i]->setBorder(true);
