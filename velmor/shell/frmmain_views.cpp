@@ -4,22 +4,12 @@
 #include "velmor/shell/frmmain.h"
 
 #include "velmor/shell/layout.h"
+#include "velmor/shell/viewscale.h"
 
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
 #include <algorithm>
-
-namespace {
-
-QImage scaledForView(const QImage& picture, QSize size)
-{
-    if (picture.isNull() || picture.size() == size)
-        return picture;
-    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-}
-
-} // namespace
 
 QRect frmMain::availableArea() const
 {
@@ -45,14 +35,14 @@ void frmMain::setSourcePicture(const QImage& picture)
 {
     const shell::ScreenFit fit = shell::fitToArea(fitBase(), picture.size(), availableArea().size());
     viewScale_ = fit.factor;
-    picSrc->setPicture(fit.fits ? picture : scaledForView(picture, fit.displayed));
+    picSrc->setPicture(fit.fits ? picture : shell::scaledForView(picture, fit.displayed));
     keepOnScreen();
 }
 
 void frmMain::setPreviewPicture(const QImage& picture)
 {
     // The preview stands beside the source at the same scale.
-    picPrev->setPicture(viewScale_ < 1 ? scaledForView(picture, picSrc->size()) : picture);
+    picPrev->setPicture(viewScale_ < 1 ? shell::scaledForView(picture, picSrc->size()) : picture);
 }
 
 void frmMain::picSrc_Resize()
