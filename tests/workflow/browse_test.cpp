@@ -149,4 +149,18 @@ TEST_F(Browse, TheFirstOpenDialogStartsInTheFolderOfTheLastRunElseInThePicturesF
     EXPECT_EQ(stored(QStringLiteral("Setting/LastFolder")), dir.path() + QStringLiteral("/elsewhere"));
 }
 
+TEST_F(Browse, APictureNamedByPathOpensWithoutTheDialog)
+{
+    frmMain& w = open();
+    const QString path = write(QStringLiteral("bmp"));
+    w.openPicture(path);
+    EXPECT_TRUE(dialogs->fileRequests.empty());
+    EXPECT_EQ(w.txtFile->text(), path);
+    EXPECT_EQ(w.SourcePixels.width, 37);
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    w.openPicture(pictures + QStringLiteral("missing.png"));
+    EXPECT_EQ(messages.size(), 1) << "a picture that cannot be opened is reported";
+    EXPECT_EQ(w.txtFile->text(), path);
+}
+
 } // namespace

@@ -339,7 +339,7 @@ void frmMain::picFilt_DblClick(int Index)
     }
 }
 
-void frmMain::runCommand(void (*command)(workflow::Window&))
+void frmMain::runCommand(const std::function<void(workflow::Window&)>& command)
 {
     try {
         command(*this);
@@ -353,6 +353,7 @@ void frmMain::runCommand(void (*command)(workflow::Window&))
 }
 
 void frmMain::cmdBrws_Click() { runCommand(&workflow::cmdBrws_Click); }
+void frmMain::openPicture(const QString& path) { runCommand([&path](workflow::Window& w) { workflow::openPicture(w, path); }); }
 void frmMain::cmdPrev_Click() { runCommand(&workflow::cmdPrev_Click); }
 void frmMain::cmdMake_Click() { runCommand(&workflow::cmdMake_Click); }
 

@@ -17,6 +17,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -73,6 +74,9 @@ public:
     void Form_Unload();
     void picSrc_Resize();
     void cmdBrws_Click();
+    // Opens the picture at path as Browse does after its dialog (a file named on the command line
+    // or dropped on the window).
+    void openPicture(const QString& path);
     void cmdPrev_Click();
     void cmdMake_Click();
     void cmdQuit_Click();
@@ -98,7 +102,7 @@ private:
     void keepOnScreen();
     // A temporary file of ours, deleted if it still exists.
     static void removeTempFile(const QString& path);
-    void runCommand(void (*command)(workflow::Window&));
+    void runCommand(const std::function<void(workflow::Window&)>& command);
 
     // workflow::Window
     shell::FormState& form() override { return *this; }
