@@ -60,12 +60,4 @@ TEST(ScreenFit, ScalesBothViewsByTheLargestFactorThatLetsTheWindowFit)
     }
 }
 
-TEST(ScreenFit, TheRuleGrowsTheWindowByBothViewsAcrossAndOneDown)
-{
-    EXPECT_EQ(shell::ruleWindowSize(kBase, {248, 188}), QSize(540, 349));
-    EXPECT_EQ(shell::ruleWindowSize(kBase, {348, 188}), QSize(740, 349));
-    EXPECT_EQ(shell::ruleWindowSize(kBase, {100, 300}), QSize(540, 461));
-    EXPECT_EQ(shell::ruleWindowSize(kBase, {4000, 3000}), QSize(8044, 3161));
-}
-
 } // namespace
