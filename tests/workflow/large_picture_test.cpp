@@ -82,4 +82,38 @@ TEST_F(LargePicture, APictureThatFitsExactlyIsShownAtItsOwnSize)
     expectAllInSight(w, QSize(618, 863));
 }
 
+TEST_F(LargePicture, OnASmallerScreenTheViewsShrinkAndTheFilesStayFullSize)
+{
+    frmMain& w = open();
+    w.show();
+    const QString path = write(QStringLiteral("png"), QStringLiteral("large.png"), sample(2000, 600));
+    browse(path);
+    w.cmdPrev->click();
+    const QSize first = w.picSrc->size();
+    expectAllInSight(w, first);
+
+    // The window goes to a 1024 x 768 screen (or the window manager's frame appears): the views
+    // shrink to what lets the window fit there.
+    screenArea = QRect(0, 0, 1024, 768);
+    w.move(30, 30);
+    QCoreApplication::processEvents();
+    const QSize smaller = w.picSrc->size();
+    EXPECT_LT(smaller.width(), first.width());
+    EXPECT_LE(w.frameGeometry().width(), 1024);
+    EXPECT_GE(w.frameGeometry().width(), 1020) << "as large as the screen allows";
+    expectAllInSight(w, smaller);
+    EXPECT_EQ(w.picPrev->picture().size(), smaller);
+
+    // A larger screen again leaves the views as they are; the next picture opened uses it.
+    screenArea = QRect(0, 0, 1280, 1024);
+    w.move(40, 40);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.picSrc->size(), smaller);
+
+    create(pictures + QStringLiteral("out.bmp"));
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("out.bmp")), expectedOutput(path, 0x00808080));
+    browse(path);
+    EXPECT_EQ(w.picSrc->size(), first);
+}
+
 } // namespace

@@ -90,6 +90,8 @@ public:
     engine::ColorValue selectedFilterColor() const;
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -100,6 +102,9 @@ private:
     shell::FitBase fitBase() const;
     QSize frameExtra() const;
     void keepOnScreen();
+    // The window manager framed the window, or it went to another screen: a source view that no
+    // longer lets the window fit is shown smaller.
+    void refitToScreen();
     // A temporary file of ours, deleted if it still exists.
     static void removeTempFile(const QString& path);
     void runCommand(const std::function<void(workflow::Window&)>& command);
@@ -125,6 +130,7 @@ private:
     CommandState commandState_ = CommandState::NoSource;
     QSize frameExtra_;         // the platform's frame around the client area, in pixels
     double viewScale_ = 1;
+    QSize sourcePictureSize_; // the opened picture's own size, whatever the views show
     bool rendering_ = false;
     std::unique_ptr<platform::LongWorkListener> longWork_; // set while a QPX step may run
     CommandState stateBeforeWork_ = CommandState::NoSource;

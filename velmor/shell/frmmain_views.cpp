@@ -35,7 +35,43 @@ void frmMain::setSourcePicture(const QImage& picture)
 {
     const shell::ScreenFit fit = shell::fitToArea(fitBase(), picture.size(), availableArea().size());
     viewScale_ = fit.factor;
+    sourcePictureSize_ = picture.size();
     picSrc->setPicture(fit.fits ? picture : shell::scaledForView(picture, fit.displayed));
+    keepOnScreen();
+}
+
+void frmMain::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    refitToScreen();
+}
+
+void frmMain::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    // The window manager tells its frame's size late, often only by the time it activates the
+    // window it has just framed.
+    if (event->type() == QEvent::ActivationChange)
+        refitToScreen();
+}
+
+void frmMain::refitToScreen()
+{
+    if (Loading || picSrc->picture().isNull() || sourcePictureSize_.isEmpty())
+        return;
+    const QSize area = availableArea().size();
+    const QSize window = shell::ruleWindowSize(fitBase(), picSrc->size());
+    if (window.width() <= area.width() && window.height() <= area.height())
+        return;
+    // Only ever smaller: the views' own copies are reduced further, which costs no quality that
+    // matters, while a larger view would need the picture again.
+    const shell::ScreenFit fit = shell::fitToArea(fitBase(), sourcePictureSize_, area);
+    if (fit.displayed.width() >= picSrc->width() && fit.displayed.height() >= picSrc->height())
+        return;
+    viewScale_ = fit.factor;
+    picSrc->setPicture(shell::scaledForView(picSrc->picture(), fit.displayed));
+    if (!picPrev->picture().isNull())
+        picPrev->setPicture(shell::scaledForView(picPrev->picture(), fit.displayed));
     keepOnScreen();
 }
 
