@@ -3,6 +3,7 @@
 #include "platform/component/control.h"
 #include "platform/component/messagebox.h"
 #include "platform/fs.h"
+#include "platform/longwork.h"
 #include "platform/picture.h"
 #include "platform/tempfolder.h"
 #include "qpxctrl/archiver.h"
@@ -196,8 +197,9 @@ bool QPXCtrl::SaveQPX(const QImage& srcPic, const QString& strName)
     // this save's own, so saves of one name at once never meet; the folder goes on every way out.
     const WorkFolder folder(tempFolder_, WorkFolder::Purpose::Save);
     const QString workBitmap = WorkBitmapPath(folder.path(), strName);
-    platform::savePictureBmp24(srcPic, workBitmap);
-    const ArchiverReport report = CallArchiver(SaveCommandLine(archive, workBitmap));
+    platform::runLongStep(platform::WorkStep::SavePicture, [&] { platform::savePictureBmp24(srcPic, workBitmap); });
+    const ArchiverReport report = platform::runLongStep(platform::WorkStep::Archive,
+        [&] { return CallArchiver(SaveCommandLine(archive, workBitmap)); });
     if (report.result != kArchiverOk)
         throw saveFailure(archive, report);
     return true;
@@ -216,15 +218,16 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
             QStringLiteral("QPX ファイル %1 には画像 %2 が複数あり、どれを開くか決められません。").arg(archive, wanted));
     if (choice.kind != PictureChoice::Found)
         throw RuntimeError(platform::kFileNotFound,
-            QStringLiteral("QPX ファイル %1 に画像 %2 がありません。保存した後で名前を変えた QPX ファイルは開けません。")
+            QStringLiteral("QPX ファイル %1 に画像 %2 がありません (ほかの名前のビットマップも一つに決まりません)。")
                 .arg(archive, wanted));
 
     // Only the picture lands, in a folder of its own, once its size is known to fit.
     const WorkFolder folder(tempFolder_, WorkFolder::Purpose::Open);
     checkRoomFor(archive, choice.member, folder.path());
-    const QString bitmap = extractPicture(archive, members, choice.member, folder);
+    const QString bitmap = platform::runLongStep(platform::WorkStep::Archive,
+        [&] { return extractPicture(archive, members, choice.member, folder); });
     try {
-        picDmy_->setPicture(platform::loadPicture(bitmap));
+        picDmy_->setPicture(platform::runLongStep(platform::WorkStep::LoadPicture, [&] { return platform::loadPicture(bitmap); }));
     } catch (const RuntimeError& e) {
         throw RuntimeError(e.number(), QStringLiteral("QPX ファイル %1 の画像を読み込めません (%2)").arg(archive, e.text()));
     }

@@ -15,15 +15,11 @@
 namespace {
 
 struct OpenFile : WindowFixture {
-    std::shared_ptr<shell::PresetDialogs> preset = std::make_shared<shell::PresetDialogs>(dialogs);
-
     frmMain& openWithPreset()
     {
-        shell::Services s = services();
-        s.dialogs = preset;
-        window = std::make_unique<frmMain>(s);
+        window = std::make_unique<frmMain>(services());
         EXPECT_TRUE(window->Form_Load());
-        shell::acceptFileDrops(*window, preset);
+        shell::acceptFileDrops(*window);
         return *window;
     }
     QString picture(const QString& name) const
@@ -68,14 +64,14 @@ TEST_F(OpenFile, AFileNamedOpensAsIfChosenInTheDialog)
     frmMain& w = openWithPreset();
     const QString path = picture(QStringLiteral("sea.png"));
     QDir::setCurrent(dir.path());
-    shell::openAsBrowse(w, *preset, QStringLiteral("sea.png")); // relative, as typed
+    shell::openAsBrowse(w, QStringLiteral("sea.png")); // relative, as typed
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
     EXPECT_EQ(w.txtFile->text(), path);
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
     EXPECT_EQ(w.picSrc->size(), QSize(6, 4));
     EXPECT_TRUE(dialogs->fileRequests.empty()) << "no dialog was shown";
 
-    // The preset answers once: the next Browse asks the user, at the path opened last.
+    // The next Browse asks the user, at the path opened last.
     dialogs->files.push_back(std::nullopt);
     w.cmdBrws->click();
     ASSERT_EQ(dialogs->fileRequests.size(), 1u);
@@ -90,12 +86,12 @@ TEST_F(OpenFile, FailuresGiveBrowsesOwnMessagesAndKeepTheSource)
     testsupport::writeFile(dir.filePath("empty.qpx"), "");
     for (const QString& bad : {dir.filePath("notes.bmp"), dir.filePath("missing.jpg"), dir.filePath("empty.qpx")}) {
         SCOPED_TRACE(bad.toStdString());
-        shell::openAsBrowse(w, *preset, good);
+        shell::openAsBrowse(w, good);
         ASSERT_TRUE(messages.isEmpty());
         dialogs->files.push_back(bad);
         w.cmdBrws->click();
         const Outcome viaBrowse = outcome();
-        shell::openAsBrowse(w, *preset, bad);
+        shell::openAsBrowse(w, bad);
         const Outcome viaName = outcome();
         ASSERT_EQ(viaBrowse.messages.size(), 1);
         EXPECT_EQ(viaName.messages, viaBrowse.messages);
@@ -127,7 +123,7 @@ TEST_F(OpenFile, NothingOpensWhileARenderRuns)
     const QString a = picture(QStringLiteral("a.png"));
     w.enterState(CommandState::Rendering);
     EXPECT_FALSE(drag({QUrl::fromLocalFile(a)}, true));
-    shell::openAsBrowse(w, *preset, a);
+    shell::openAsBrowse(w, a);
     EXPECT_TRUE(w.txtFile->text().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
     w.enterState(CommandState::NoSource);

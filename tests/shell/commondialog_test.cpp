@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -45,6 +48,52 @@ TEST(CommonDialog, CancelIsError32755AndChangesNothing)
     dialog.Color = 0x123456;
     EXPECT_FALSE(shell::confirmed([&] { dialog.ShowColor(); }));
     EXPECT_EQ(dialog.Color, 0x123456);
+}
+
+TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)
+{
+    const QString save = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*");
+    const QString open = QStringLiteral("Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIF(*.gif*)|*.gif*|何でも|*");
+    const struct {
+        const QString& filter;
+        int index;
+        const char* expected;
+    } cases[] = {
+        {save, 0, "bmp"}, {save, 1, "qpx"}, {save, 2, "dflt"}, {save, 3, "dflt"}, {save, -1, "dflt"},
+        {open, 0, "jpg"}, {open, 1, "dflt"}, {open, 2, "dflt"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(shell::suffixForFilter(c.filter, c.index, QStringLiteral("dflt")), QLatin1String(c.expected))
+            << c.filter.toStdString() << " entry " << c.index;
+
+    // Qt's own dialog, never shown, confirmed with a bare name under each type.
+    QTemporaryDir dir;
+    const struct {
+        int type;
+        const char* name;
+        const char* expected;
+    } typed[] = {{0, "typetest", "typetest.bmp"}, {1, "typetest", "typetest.qpx"}, {2, "typetest", "typetest.bmp"},
+        {1, "photo.bmp", "photo.bmp"}};
+    for (const auto& t : typed) {
+        const auto dialog = shell::makeFileDialog(nullptr, {true, {}, save, QStringLiteral("bmp"), 0, {}, dir.path()});
+        dialog->selectNameFilter(dialog->nameFilters().at(t.type));
+        dialog->selectFile(QLatin1String(t.name));
+        QMetaObject::invokeMethod(dialog.get(), "accept"); // the OK button
+        const QString expected = dir.path() + QLatin1Char('/') + QLatin1String(t.expected);
+        EXPECT_EQ(dialog->selectedFiles().value(0).toStdString(), expected.toStdString()) << t.type;
+    }
+}
+
+TEST(CommonDialog, AFileDialogOpensAtTheLastPathElseAtItsInitialFolder)
+{
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("a"));
+    QDir(dir.path()).mkpath(QStringLiteral("b"));
+    const auto first = shell::makeFileDialog(nullptr, {false, {}, QStringLiteral("all|*.*"), {}, 0, {}, dir.path() + QStringLiteral("/a")});
+    EXPECT_EQ(first->directory().absolutePath(), dir.path() + QStringLiteral("/a"));
+    const auto again = shell::makeFileDialog(nullptr,
+        {false, {}, QStringLiteral("all|*.*"), {}, 0, dir.path() + QStringLiteral("/b/x.png"), dir.path() + QStringLiteral("/a")});
+    EXPECT_EQ(again->directory().absolutePath(), dir.path() + QStringLiteral("/b"));
 }
 
 TEST(JapaneseInterface, QtsOwnDialogTextsAreJapanese)

@@ -1,5 +1,8 @@
 #include "window_fixture.h"
 
+#include "velmor/shell/captions.h"
+#include "velmor/shell/framestyle.h"
+
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
@@ -70,11 +73,17 @@ TEST_F(Controls, EveryControlHasItsNameCaptionPlaceAndInitialState)
         EXPECT_EQ(captionOf(widget), QString::fromUtf8(d.caption));
         EXPECT_EQ(widget->isEnabled(), d.enabled);
         EXPECT_EQ(widget->x(), tw.toPixels(d.left));
+        const QRect designed = tw.toPixels(d.left, d.top, d.width, d.height);
         if (qobject_cast<QLabel*>(widget)) {
             // A label may grow around its designed box to show its whole text in the Japanese font.
-            EXPECT_TRUE(widget->geometry().contains(tw.toPixels(d.left, d.top, d.width, d.height)));
+            EXPECT_TRUE(widget->geometry().contains(designed));
+        } else if (!captionOf(widget).isEmpty()) {
+            // A captioned control may grow to the right only.
+            EXPECT_EQ(widget->y(), designed.y());
+            EXPECT_EQ(widget->height(), designed.height());
+            EXPECT_GE(widget->width(), designed.width());
         } else {
-            EXPECT_EQ(widget->geometry(), tw.toPixels(d.left, d.top, d.width, d.height));
+            EXPECT_EQ(widget->geometry(), designed);
         }
     }
     EXPECT_EQ(w.size(), QSize(540, 349)); // 8100 x 5235 twips at 15 twips a pixel
@@ -113,6 +122,74 @@ TEST_F(Controls, TabWalksTheDesignedOrder)
         at = at->nextInFocusChain();
     } while (at != w.txtFile && walked.size() < designed.size());
     EXPECT_EQ(walked, designed);
+}
+
+TEST_F(Controls, EveryCaptionShowsWholeWithoutRunningIntoItsNeighbour)
+{
+    frmMain& w = open();
+    const QList<QWidget*> captioned{w.Label1, w.cmdBrws, w.Frame1, w.optFilt[0], w.optFilt[1], w.optFilt[2],
+        w.optFilt[3], w.optFilt[4], w.optFilt[5], w.cmdPrev, w.cmdMake, w.Label2, w.labPrev, w.cmdQuit};
+    for (QWidget* c : captioned) {
+        SCOPED_TRACE(c->objectName().toStdString());
+        EXPECT_LE(shell::captionWidth(c), c->width());
+        EXPECT_TRUE(c->parentWidget()->rect().contains(c->geometry()));
+    }
+    // "ファイル(&F)：" ends, colon included, before the field begins.
+    EXPECT_LT(w.Label1->geometry().right(), w.txtFile->x());
+    EXPECT_GE(w.Label1->fontMetrics().horizontalAdvance(QStringLiteral("ファイル(F)：")), 60) << "the text is measured, not empty";
+    for (int i = 0; i < 5; ++i)
+        EXPECT_LT(w.optFilt[i]->geometry().right(), w.optFilt[i + 1]->x()) << i;
+    EXPECT_LT(w.Label2->geometry().right(), w.labPrev->x());
+    EXPECT_LT(w.Frame1->geometry().right(), w.cmdPrev->x());
+}
+
+TEST_F(Controls, TheSwatchesAndOptionsLieInsideTheFilterFramesBorder)
+{
+    frmMain& w = open();
+    const QRect border = shell::captionBorderRect(w.Frame1);
+    ASSERT_FALSE(border.isEmpty());
+    EXPECT_GT(border.top(), 0) << "through the caption's middle";
+    EXPECT_LT(border.top(), QFontMetrics(w.Frame1->font()).height());
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_TRUE(border.adjusted(1, 1, -1, -1).contains(w.picFilt[i]->geometry())) << "swatch " << i;
+        EXPECT_TRUE(border.adjusted(1, 1, -1, -1).contains(w.optFilt[i]->geometry())) << "option " << i;
+    }
+}
+
+TEST(Captions, ACaptionWithoutRoomIsDrawnNarrowerAndOneWithRoomGrows)
+{
+    QWidget parent;
+    parent.resize(400, 100);
+    auto* tight = new QLabel(QStringLiteral("ファイル(&F)："), &parent);
+    tight->setGeometry(10, 10, 40, 12);
+    const int wide = shell::captionWidth(tight);
+    ASSERT_GT(wide, 60) << "wider than the room the test leaves";
+    shell::fitCaption(tight, 70);
+    EXPECT_EQ(tight->x(), 10);
+    EXPECT_LE(tight->geometry().right(), 69);
+    EXPECT_LE(shell::captionWidth(tight), tight->width());
+    EXPECT_LT(tight->font().stretch(), 100);
+    EXPECT_GE(tight->height(), tight->fontMetrics().height()) << "grown to the text's height";
+
+    // Narrower than three quarters is no longer readable: a caption far too long stops there.
+    auto* hopeless = new QLabel(QStringLiteral("ファイル(&F)：ファイル(&F)："), &parent);
+    hopeless->setGeometry(10, 70, 40, 12);
+    shell::fitCaption(hopeless, 70);
+    EXPECT_EQ(hopeless->font().stretch(), 75);
+
+    auto* roomy = new QPushButton(QStringLiteral("プレビュー(&P)の作成"), &parent);
+    roomy->setGeometry(10, 40, 30, 26);
+    shell::fitCaption(roomy, 400);
+    EXPECT_EQ(roomy->geometry().topLeft(), QPoint(10, 40));
+    EXPECT_EQ(roomy->width(), shell::captionWidth(roomy));
+    EXPECT_EQ(roomy->font().stretch(), QFont().stretch()) << "drawn in the font as it is";
+
+    // The access-key marker takes no room; a doubled one shows as one "&".
+    auto* plain = new QLabel(QStringLiteral("AB"), &parent);
+    auto* marked = new QLabel(QStringLiteral("A&B"), &parent);
+    auto* doubled = new QLabel(QStringLiteral("A&&B"), &parent);
+    EXPECT_EQ(shell::captionWidth(marked), shell::captionWidth(plain));
+    EXPECT_GT(shell::captionWidth(doubled), shell::captionWidth(plain));
 }
 
 } // namespace

@@ -24,10 +24,34 @@ TEST_F(FilterChoice, OnlyTheCustomSwatchOpensTheColourDialog)
     frmMain& w = open();
     w.show();
     w.PreviewFresh = true;
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         QTest::mouseDClick(w.picFilt[i], Qt::LeftButton);
+        w.picFilt[i]->setFocus();
+        QTest::keyClick(w.picFilt[i], Qt::Key_Return);
+    }
     EXPECT_TRUE(dialogs->colorRequests.empty());
     EXPECT_TRUE(w.PreviewFresh);
+}
+
+TEST_F(FilterChoice, TheFocusedCustomSwatchOpensTheColourDialogOnReturnOrSpace)
+{
+    frmMain& w = open();
+    w.show();
+    const struct {
+        Qt::Key key;
+        engine::ColorValue chosen;
+    } presses[] = {{Qt::Key_Return, 0x00102030}, {Qt::Key_Enter, 0x00405060}, {Qt::Key_Space, 0x00708090}};
+    for (const auto& p : presses) {
+        SCOPED_TRACE(p.key);
+        w.picFilt[5]->setFocus();
+        dialogs->colors.push_back(p.chosen);
+        QTest::keyClick(w.picFilt[5], p.key);
+        EXPECT_EQ(w.CustomColor, p.chosen);
+        EXPECT_EQ(w.picFilt[5]->backColor(), p.chosen);
+    }
+    EXPECT_EQ(dialogs->colorRequests.size(), 3u);
+    QTest::keyClick(w.picFilt[5], Qt::Key_A); // other keys do nothing
+    EXPECT_EQ(dialogs->colorRequests.size(), 3u);
 }
 
 TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlone)

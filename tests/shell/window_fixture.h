@@ -1,7 +1,7 @@
 #pragma once
 // A main window on the offscreen platform with every outside service replaced: scripted dialogs,
-// recorded messages and help requests, a settings file and a temporary folder of the test's own,
-// 15 twips to the pixel, and a yield that handles events at every yield point.
+// recorded messages and help requests, a settings file, a temporary folder and a screen of the
+// test's own, 15 twips to the pixel, and a yield that handles events at every yield point.
 
 #include "velmor/shell/frmmain.h"
 #include "velmor/shell/scripteddialogs.h"
@@ -22,6 +22,8 @@ struct WindowFixture : ::testing::Test {
     QStringList messages;
     QStringList helpOpened;
     std::unique_ptr<frmMain> window;
+    // The screen the window lies on, less panels: larger than any window unless a test says so.
+    QRect screenArea{0, 0, 1 << 20, 1 << 20};
 
     WindowFixture() { QDir().mkpath(tempFolder); }
 
@@ -34,6 +36,7 @@ struct WindowFixture : ::testing::Test {
         s.tempFolder = [this] { return tempFolder; };
         s.settingsFile = settingsFile;
         s.programFolder = programFolder;
+        s.availableArea = [this](const QWidget*) { return screenArea; };
         s.twipsPerPixel = 15;
         s.yieldSlice = std::chrono::nanoseconds(0);
         return s;

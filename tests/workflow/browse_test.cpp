@@ -1,6 +1,7 @@
 #include "road.h"
 
 #include <QLineEdit>
+#include <QStandardPaths>
 
 namespace {
 
@@ -109,6 +110,57 @@ TEST_F(Browse, AFailedOpenKeepsThePreviousSourceWhole)
         EXPECT_EQ(w.SourcePixels.bytes, grid);
         EXPECT_TRUE(tempFiles().isEmpty());
     }
+}
+
+TEST_F(Browse, TheFirstOpenDialogStartsInTheFolderOfTheLastRunElseInThePicturesFolder)
+{
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    const QString fallback = QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+    const struct {
+        const char* what;
+        QString stored;
+        QString expected;
+    } cases[] = {
+        {"nothing stored", {}, fallback},
+        {"a folder that is gone", dir.path() + QStringLiteral("/gone"), fallback},
+        {"the folder of the last run", this->pictures.chopped(1), this->pictures.chopped(1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.stored.isEmpty())
+            store(QStringLiteral("Setting/LastFolder"), c.stored);
+        open();
+        dialogs->files.push_back(std::nullopt);
+        window->cmdBrws->click();
+        EXPECT_EQ(dialogs->fileRequests.back().initDir, c.expected);
+        EXPECT_TRUE(dialogs->fileRequests.back().fileName.isEmpty());
+    }
+
+    // Opening a picture keeps its folder for the next run; a failed opening does not.
+    QDir().mkpath(dir.path() + QStringLiteral("/elsewhere"));
+    const QString bad = dir.path() + QStringLiteral("/elsewhere/broken.png");
+    testsupport::writeFile(bad, "not a picture");
+    browse(bad);
+    EXPECT_EQ(stored(QStringLiteral("Setting/LastFolder")), this->pictures.chopped(1));
+    EXPECT_EQ(messages.size(), 1);
+    const QString good = dir.path() + QStringLiteral("/elsewhere/good.png");
+    ASSERT_TRUE(sample().save(good));
+    browse(good);
+    EXPECT_EQ(stored(QStringLiteral("Setting/LastFolder")), dir.path() + QStringLiteral("/elsewhere"));
+}
+
+TEST_F(Browse, APictureNamedByPathOpensWithoutTheDialog)
+{
+    frmMain& w = open();
+    const QString path = write(QStringLiteral("bmp"));
+    w.openPicture(path);
+    EXPECT_TRUE(dialogs->fileRequests.empty());
+    EXPECT_EQ(w.txtFile->text(), path);
+    EXPECT_EQ(w.SourcePixels.width, 37);
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    w.openPicture(pictures + QStringLiteral("missing.png"));
+    EXPECT_EQ(messages.size(), 1) << "a picture that cannot be opened is reported";
+    EXPECT_EQ(w.txtFile->text(), path);
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 
 #include "tests/workflow/road.h"
 
+#include <QGroupBox>
 #include <QLineEdit>
 #include <QProcess>
+#include <QTimer>
 
 namespace {
 
@@ -96,6 +98,67 @@ TEST_F(QpxRoad, ARenamedArchiveOpensUnlessItsPictureIsAmbiguous)
     EXPECT_TRUE(messages[0].contains(QStringLiteral("pond"))) << messages[0].toStdString();
     EXPECT_EQ(w.txtFile->text(), photo);
     EXPECT_TRUE(w.cmdPrev->isEnabled());
+}
+
+// What the window shows while the control writes or reads a QPX file, seen from an event that
+// the window handles during the call.
+struct DuringTheCall {
+    bool seen = false;
+    bool barShown = false, commandsDisabled = false;
+    int steps = 0;
+    engine::ColorValue barColor = 0;
+
+    void watch(frmMain& w)
+    {
+        QTimer::singleShot(0, &w, [this, &w] {
+            seen = true;
+            barShown = w.mxbPrv->isVisible();
+            steps = w.mxbPrv->Max();
+            barColor = w.mxbPrv->BarColor();
+            commandsDisabled = !w.cmdBrws->isEnabled() && !w.Frame1->isEnabled() && !w.cmdPrev->isEnabled()
+                && !w.cmdMake->isEnabled() && !w.cmdQuit->isEnabled();
+            w.close(); // held back until the call has returned
+        });
+    }
+};
+
+TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks)
+{
+    frmMain& w = open();
+    w.show();
+    const QString photo = write(QStringLiteral("png"));
+    browse(photo);
+    w.optFilt[2]->click(); // red
+    w.cmdPrev->click();
+
+    const QString archive = pictures + QStringLiteral("sea.qpx");
+    DuringTheCall saving;
+    saving.watch(w);
+    create(archive);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(saving.seen) << "no event was handled while the QPX file was written";
+    EXPECT_TRUE(saving.barShown);
+    EXPECT_TRUE(saving.commandsDisabled);
+    EXPECT_EQ(saving.steps, 3);
+    EXPECT_EQ(saving.barColor, 0x004040C0u) << "the red swatch";
+    EXPECT_EQ(w.mxbPrv->Value(), 3) << "every step counted";
+    EXPECT_FALSE(w.mxbPrv->isVisible());
+    EXPECT_TRUE(QFile::exists(archive));
+    EXPECT_TRUE(w.OutputTempPath.isEmpty()) << "Create went on to its end before the window closed";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.isVisible()) << "the close asked for meanwhile happens afterwards";
+
+    w.show();
+    DuringTheCall opening;
+    opening.watch(w);
+    browse(archive);
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(opening.seen);
+    EXPECT_TRUE(opening.barShown);
+    EXPECT_TRUE(opening.commandsDisabled);
+    EXPECT_EQ(opening.steps, 2);
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    EXPECT_EQ(w.SourcePixels.width, 37);
 }
 
 } // namespace

@@ -15,15 +15,19 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
-// A small landscape: sky, sun, hills and a lake, enough colour for the filter to show.
+// A landscape the size of a phone photo (4000 x 3000): sky, sun, hills and a lake, with a fine
+// grain so that it has the detail of a photo, enough colour for the filter to show.
 QImage scene()
 {
-    QImage image(320, 240, QImage::Format_RGB32);
+    QImage image(4000, 3000, QImage::Format_RGB32);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(image.width() / 320.0, image.height() / 240.0);
     QLinearGradient sky(0, 0, 0, 150);
     sky.setColorAt(0, QColor(40, 110, 200));
     sky.setColorAt(1, QColor(250, 200, 150));
@@ -43,6 +47,17 @@ QImage scene()
     lake.setColorAt(1, QColor(20, 60, 120));
     p.setBrush(lake);
     p.drawRoundedRect(QRectF(40, 185, 240, 45), 20, 20);
+    p.end();
+    std::uint32_t seed = 12345;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int grain = int(seed >> 28) - 8;
+            const QRgb c = line[x];
+            line[x] = qRgb(std::clamp(qRed(c) + grain, 0, 255), std::clamp(qGreen(c) + grain, 0, 255), std::clamp(qBlue(c) + grain, 0, 255));
+        }
+    }
     return image;
 }
 
@@ -86,13 +101,28 @@ int main(int argc, char** argv)
     w.move(20, 20);
     w.show();
 
-    const QString picture = QDir(pictures).filePath(QStringLiteral("landscape.png"));
-    scene().save(picture);
+    const QString picture = QDir(pictures).filePath(QStringLiteral("landscape.jpg"));
+    scene().save(picture, "JPG", 90);
     dialogs->files.push_back(picture);
     w.cmdBrws->click();
+    wait(1500); // the window manager places the grown window
     w.optFilt[1]->click();
+    // Part way through the render: the progress bar over the preview, in the filter colour.
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, &w, [&] {
+        if (!w.mxbPrv->isVisible() || w.mxbPrv->Value() < w.mxbPrv->Max() / 3)
+            return;
+        watch.stop();
+        const QRect frame = w.frameGeometry();
+        w.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height())
+            .save(folder + QStringLiteral("/velmor-sepia-rendering.png"));
+    });
+    watch.start(0);
     w.cmdPrev->click();
+    watch.stop();
     grab(w, folder + QStringLiteral("/velmor-sepia-preview.png"));
+    // The whole screen: the window lies on it, the photo being four times its size.
+    w.screen()->grabWindow(0).save(folder + QStringLiteral("/velmor-sepia-screen.png"));
     w.close();
     return 0;
 }

@@ -24,32 +24,47 @@ QString caseless(const QString& pattern)
     return out;
 }
 
+// A save dialog adds the extension of the type chosen when the name is confirmed, so that a bare
+// name typed under "QPXﾌｧｲﾙ(*.qpx)" becomes a QPX file.
+class FileDialog : public QFileDialog {
+public:
+    FileDialog(QWidget* parent, const FileDialogRequest& r)
+        : QFileDialog(parent, r.title), filter_(r.filter), defaultExt_(r.defaultExt)
+    {
+    }
+
+    void accept() override
+    {
+        if (acceptMode() == AcceptSave)
+            setDefaultSuffix(suffixForFilter(filter_, chosenEntry(), defaultExt_));
+        QFileDialog::accept();
+    }
+
+private:
+    // The dialog names the chosen type by its description alone when it hides the patterns.
+    int chosenEntry() const
+    {
+        const QString chosen = selectedNameFilter();
+        const QStringList filters = nameFilters();
+        const QStringList items = filter_.split(QLatin1Char('|'));
+        for (qsizetype i = 0; i < filters.size(); ++i)
+            if (filters[i] == chosen || items.value(2 * i) == chosen)
+                return int(i);
+        return -1;
+    }
+
+    QString filter_;
+    QString defaultExt_;
+};
+
 class QtDialogBackend : public DialogBackend {
 public:
     std::optional<QString> showFile(QWidget* parent, const FileDialogRequest& r) override
     {
-        QFileDialog dialog(parent, r.title);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setOption(QFileDialog::HideNameFilterDetails);
-        dialog.setNameFilters(nameFiltersFor(r.filter));
-        if (r.save) {
-            dialog.setAcceptMode(QFileDialog::AcceptSave);
-            dialog.setFileMode(QFileDialog::AnyFile);
-            dialog.setOption(QFileDialog::DontConfirmOverwrite, !(r.flags & cdlOFNOverwritePrompt));
-            dialog.setDefaultSuffix(r.defaultExt);
-        } else {
-            dialog.setAcceptMode(QFileDialog::AcceptOpen);
-            dialog.setFileMode(r.flags & cdlOFNFileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-        }
-        // Qt's dialog has no read-only check box, so cdlOFNHideReadOnly holds by itself.
-        if (!r.fileName.isEmpty()) {
-            const QFileInfo last(r.fileName);
-            dialog.setDirectory(last.absolutePath());
-            dialog.selectFile(last.fileName());
-        }
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        const auto dialog = makeFileDialog(parent, r);
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return dialog.selectedFiles().constFirst();
+        return dialog->selectedFiles().constFirst();
     }
 
     std::optional<engine::ColorValue> showColor(QWidget* parent, const ColorDialogRequest& r) override
@@ -70,6 +85,48 @@ public:
 std::shared_ptr<DialogBackend> qtDialogBackend()
 {
     return std::make_shared<QtDialogBackend>();
+}
+
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& r)
+{
+    auto dialog = std::make_unique<FileDialog>(parent, r);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
+    dialog->setNameFilters(nameFiltersFor(r.filter));
+    if (r.save) {
+        dialog->setAcceptMode(QFileDialog::AcceptSave);
+        dialog->setFileMode(QFileDialog::AnyFile);
+        dialog->setOption(QFileDialog::DontConfirmOverwrite, !(r.flags & cdlOFNOverwritePrompt));
+        dialog->setDefaultSuffix(suffixForFilter(r.filter, 0, r.defaultExt));
+    } else {
+        dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        dialog->setFileMode(r.flags & cdlOFNFileMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    }
+    // Qt's dialog has no read-only check box, so cdlOFNHideReadOnly holds by itself.
+    if (!r.fileName.isEmpty()) {
+        const QFileInfo last(r.fileName);
+        dialog->setDirectory(last.absolutePath());
+        dialog->selectFile(last.fileName());
+    } else if (!r.initDir.isEmpty()) {
+        dialog->setDirectory(r.initDir);
+    }
+    return dialog;
+}
+
+QString suffixForFilter(const QString& filter, int index, const QString& defaultExt)
+{
+    const QStringList items = filter.split(QLatin1Char('|'));
+    if (index < 0 || 2 * qsizetype(index) + 1 >= items.size())
+        return defaultExt;
+    const QString first = items[2 * index + 1].split(QLatin1Char(';')).constFirst().trimmed();
+    // Only "*.ext" names an extension; "*.*", "*" and patterns with wildcards in the
+    // extension leave it to defaultExt.
+    if (!first.startsWith(QLatin1String("*.")))
+        return defaultExt;
+    const QString ext = first.mid(2);
+    if (ext.isEmpty() || ext.contains(QLatin1Char('*')) || ext.contains(QLatin1Char('?')) || ext.contains(QLatin1Char('[')))
+        return defaultExt;
+    return ext;
 }
 
 QStringList nameFiltersFor(const QString& filter)

@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class QFileDialog;
 class QWidget;
 
 namespace shell {
@@ -33,6 +34,7 @@ struct FileDialogRequest {
     QString defaultExt;
     int flags = 0;
     QString fileName; // where the dialog opens: the path chosen last
+    QString initDir;  // where it opens when no path was chosen yet
 };
 
 struct ColorDialogRequest {
@@ -56,6 +58,14 @@ std::shared_ptr<DialogBackend> qtDialogBackend();
 // regard to case, as users of picture files expect, and "*.*" matches every file.
 QStringList nameFiltersFor(const QString& filter);
 
+// The extension a save dialog adds to a name typed without one, while the filter entry at index
+// is chosen: that entry's first pattern when it names one extension ("*.qpx" gives "qpx"), else
+// defaultExt (as for "*.*").
+QString suffixForFilter(const QString& filter, int index, const QString& defaultExt);
+
+// Qt's file dialog set up as the request asks, ready to be shown.
+std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request);
+
 class CommonDialog {
 public:
     CommonDialog(QWidget* parent, std::shared_ptr<DialogBackend> backend)
@@ -66,6 +76,8 @@ public:
     QString DialogTitle;
     QString Filter;
     QString DefaultExt;
+    // Where a file dialog opens while FileName is still empty.
+    QString InitDir;
     int Flags = 0;
     // Kept between dialogs, so each file dialog opens at the path chosen last.
     QString FileName;
@@ -86,7 +98,7 @@ public:
 private:
     void showFile(bool save)
     {
-        const auto chosen = backend_->showFile(parent_, {save, DialogTitle, Filter, DefaultExt, Flags, FileName});
+        const auto chosen = backend_->showFile(parent_, {save, DialogTitle, Filter, DefaultExt, Flags, FileName, InitDir});
         if (!chosen)
             throw cancelled();
         FileName = *chosen;

@@ -5,9 +5,10 @@
 #include "platform/tempfolder.h"
 #include "platform/yield.h"
 #include "velmor/engine/renderfilter.h"
+#include "velmor/shell/captions.h"
+#include "velmor/shell/framestyle.h"
 #include "velmor/shell/icon.h"
 #include "velmor/shell/japanese.h"
-#include "velmor/shell/layout.h"
 #include "velmor/shell/version.h"
 #include "velmor/workflow/commands.h"
 #include "velmor_version.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -23,6 +25,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 #include <utility>
@@ -43,14 +46,14 @@ constexpr Place kOptionPlaces[6] = {
     {240, 870, 735, 285}, {1211, 870, 735, 285}, {2182, 870, 735, 285},
     {3153, 870, 735, 285}, {4125, 855, 735, 285}, {5085, 855, 735, 285}};
 
-// A temporary file of ours that still exists; a failed delete leaves it for the next cleanup.
-void removeTempFile(const QString& path)
+} // namespace
+
+void frmMain::removeTempFile(const QString& path)
 {
+    // A failed delete leaves the file for the next cleanup.
     if (!path.isEmpty() && platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
         QFile::remove(path);
 }
-
-} // namespace
 
 frmMain::frmMain(shell::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -78,6 +81,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
 
     Frame1 = new QGroupBox(QStringLiteral("フィルタの選択(&L)"), this);
     place(Frame1, {150, 600, 6195, 1275});
+    shell::drawBorderThroughCaption(Frame1);
     for (int i = 0; i < 6; ++i) {
         picFilt[i] = new shell::PictureBox(Frame1);
         picFilt[i]->setBorder(true);
@@ -87,6 +91,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
         optFilt[i] = new QRadioButton(QString::fromUtf8(kOptionCaptions[i]), Frame1);
         place(optFilt[i], kOptionPlaces[i]);
         connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
+        connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_DblClick(i); });
         connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
     }
     optFilt[0]->setChecked(true);
@@ -99,18 +104,6 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     place(Label2, {150, 2025, 540, 180});
     labPrev = new QLabel(QStringLiteral("プレビュー画像"), this);
     place(labPrev, {4215, 2025, 1155, 180});
-    // A caption is never cut: where the Japanese font is larger than the design allowed for, a
-    // label keeps its left edge and vertical centre and grows to hold its text.
-    for (QLabel* label : {Label1, Label2, labPrev}) {
-        label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        const QSize need = label->sizeHint();
-        QRect r = label->geometry();
-        if (need.height() > r.height())
-            r.adjust(0, -(need.height() - r.height()) / 2, 0, need.height() - r.height() - (need.height() - r.height()) / 2);
-        r.setWidth(std::max(r.width(), need.width()));
-        label->setGeometry(r);
-    }
-
     picSrc = new shell::PictureBox(this);
     picPrev = new shell::PictureBox(this);
     for (shell::PictureBox* view : {picSrc, picPrev}) {
@@ -128,6 +121,19 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     place(mxbPrv, {4185, 2550, 3750, 450});
     mxbPrv->raise(); // drawn over picPrev
     mxbPrv->hide();
+
+    // Every caption shows whole in the platform's Japanese font: a control grows to the right up
+    // to its neighbour (or the window's edge), and is drawn narrower where that is not enough.
+    const int right = width() - 2;
+    shell::fitCaption(Label1, txtFile->x() - 2);
+    shell::fitCaption(cmdBrws, right);
+    shell::fitCaption(Frame1, cmdPrev->x() - 2);
+    for (int i = 0; i < 6; ++i)
+        shell::fitCaption(optFilt[i], i < 5 ? optFilt[i + 1]->x() - 1 : Frame1->width() - 4);
+    for (QWidget* button : {cmdPrev, cmdMake, cmdQuit})
+        shell::fitCaption(button, right);
+    shell::fitCaption(Label2, labPrev->x() - 2);
+    shell::fitCaption(labPrev, right);
 
     // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
     // module gone) the window still works for every other kind of picture, and a QPX name gets a
@@ -189,6 +195,7 @@ bool frmMain::Form_Load()
         const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
         CustomColor = engine::HexToColor(stored); // text that is no colour gives black
         picFilt[5]->setBackColor(CustomColor);
+        cdlFile.InitDir = startFolder();
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\n\nべるもあを終了します。"));
         return false;
@@ -209,6 +216,25 @@ void frmMain::SaveUpdateInfo()
         shell::versionText(VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION));
     settings_.SaveSetting(QStringLiteral("UpdateInfo"), QStringLiteral("ApplicationPath"),
         services_.programFolder.isEmpty() ? QCoreApplication::applicationDirPath() : services_.programFolder);
+}
+
+QString frmMain::startFolder() const
+{
+    // The folder of the last picture opened in an earlier run, else the user's pictures.
+    const QString last = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), QString());
+    if (!last.isEmpty() && QFileInfo(last).isDir())
+        return last;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
+void frmMain::rememberFolderOf(const QString& path)
+{
+    try {
+        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), QFileInfo(path).absolutePath());
+    } catch (const platform::RuntimeError&) {
+        // Only a convenience: the next run starts in the pictures folder instead.
+    }
 }
 
 QString frmMain::helpPath() const
@@ -267,8 +293,9 @@ void frmMain::cmdQuit_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (rendering_) {
-        // The render stops at its next yield and deletes its output; the window closes after.
+    if (rendering_ || longWork_) {
+        // The render stops at its next yield and deletes its output; a QPX step ends first.
+        // The window closes after.
         closeRequested_ = true;
         event->ignore();
         return;
@@ -285,24 +312,6 @@ void frmMain::Form_Unload()
     // The output bitmap goes whether or not it is still fresh: nothing will ever read it again.
     removeTempFile(OutputTempPath);
     removeTempFile(SourceTempPath);
-}
-
-void frmMain::picSrc_Resize()
-{
-    if (Loading)
-        return;
-    const shell::LayoutTargets t = shell::layoutFor(*this, twips_.width(picSrc), twips_.height(picSrc));
-    setOuterSize(t.formWidth, t.formHeight);
-    picPrev->move(twips_.toPixels(t.previewLeft), picPrev->y());
-    labPrev->move(picPrev->x(), labPrev->y());
-    picPrev->setSizePixels(picSrc->size());
-    mxbPrv->setLeftTwips(twips_.left(picPrev), twips_.perPixel());
-    mxbPrv->setWidthTwips(twips_.width(picPrev), twips_.perPixel());
-}
-
-void frmMain::setOuterSize(float widthTwips, float heightTwips)
-{
-    setFixedSize(twips_.toPixels(widthTwips) - frameExtra_.width(), twips_.toPixels(heightTwips) - frameExtra_.height());
 }
 
 void frmMain::optFilt_Click(int Index)
@@ -330,54 +339,7 @@ void frmMain::picFilt_DblClick(int Index)
     }
 }
 
-void frmMain::RenderFilter()
-{
-    enterState(CommandState::Rendering);
-    const int W = picSrc->width();
-    const int H = picSrc->height();
-    int selected = 0;
-    for (int i = 0; i < 6; ++i)
-        if (optFilt[i]->isChecked()) {
-            selected = i;
-            break;
-        }
-    const engine::ColorValue FilterColor = picFilt[selected]->backColor();
-
-    mxbPrv->setMax(H);
-    mxbPrv->setMin(0);
-    mxbPrv->setValue(0);
-    mxbPrv->setBarColor(FilterColor);
-    mxbPrv->setVisible(true);
-
-    platform::TimeSlicedYield yield(services_.yieldSlice);
-    const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
-    engine::RenderedFiles files;
-    rendering_ = true;
-    try {
-        files = engine::renderFilter(SourcePixels, W, H, FilterColor, TempFolder, hooks);
-    } catch (const engine::RenderCancelled&) {
-        rendering_ = false;
-        mxbPrv->setVisible(false);
-        // The window was closed during the render: it goes once the command has unwound.
-        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
-        throw;
-    } catch (...) {
-        rendering_ = false;
-        mxbPrv->setVisible(false);
-        enterState(CommandState::SourceLoaded);
-        throw;
-    }
-    rendering_ = false;
-    SourceTempPath = files.scratchPath;
-    // The preview view holds its picture in memory; the earlier output file has no reader left.
-    const QString previous = std::exchange(OutputTempPath, files.outputPath);
-    if (previous != OutputTempPath)
-        removeTempFile(previous);
-    mxbPrv->setVisible(false);
-    enterState(CommandState::SourceLoaded);
-}
-
-void frmMain::runCommand(void (*command)(workflow::Window&))
+void frmMain::runCommand(const std::function<void(workflow::Window&)>& command)
 {
     try {
         command(*this);
@@ -391,27 +353,13 @@ void frmMain::runCommand(void (*command)(workflow::Window&))
 }
 
 void frmMain::cmdBrws_Click() { runCommand(&workflow::cmdBrws_Click); }
+void frmMain::openPicture(const QString& path) { runCommand([&path](workflow::Window& w) { workflow::openPicture(w, path); }); }
 void frmMain::cmdPrev_Click() { runCommand(&workflow::cmdPrev_Click); }
 void frmMain::cmdMake_Click() { runCommand(&workflow::cmdMake_Click); }
 
 void frmMain::setFileText(const QString& path)
 {
     txtFile->setText(path);
-}
-
-void frmMain::setSourcePicture(const QImage& picture)
-{
-    picSrc->setPicture(picture);
-}
-
-QSize frmMain::sourceSize() const
-{
-    return picSrc->size();
-}
-
-void frmMain::setPreviewPicture(const QImage& picture)
-{
-    picPrev->setPicture(picture);
 }
 
 void frmMain::enablePreviewAndCreate()

@@ -4,10 +4,12 @@
 // Browse, Preview and Create live in the workflow; their handlers here only call into it.
 
 #include "platform/component/control.h"
+#include "platform/longwork.h"
 #include "velmor/shell/commondialog.h"
 #include "velmor/shell/formstate.h"
 #include "velmor/shell/moxelbar.h"
 #include "velmor/shell/picturebox.h"
+#include "velmor/shell/screenfit.h"
 #include "velmor/shell/services.h"
 #include "platform/settings.h"
 #include "velmor/shell/twips.h"
@@ -15,6 +17,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QGroupBox;
@@ -40,6 +43,10 @@ public:
     // Sets the five commands as the state allows them, always in the same order.
     void enterState(CommandState state);
     const shell::Twips& twips() const { return twips_; }
+    // How the views show the source: 1 when at its own size, below 1 when scaled to fit the screen.
+    double viewScale() const { return viewScale_; }
+    // The area of the screen the window must lie within, frame included.
+    QRect availableArea() const;
     // The help file opened by F1: the program's folder followed by "/Velmor.chm".
     QString helpPath() const;
 
@@ -67,6 +74,9 @@ public:
     void Form_Unload();
     void picSrc_Resize();
     void cmdBrws_Click();
+    // Opens the picture at path as Browse does after its dialog (a file named on the command line
+    // or dropped on the window).
+    void openPicture(const QString& path);
     void cmdPrev_Click();
     void cmdMake_Click();
     void cmdQuit_Click();
@@ -76,8 +86,12 @@ public:
     // The window's side of a render: commands disabled, the progress bar counting rows, events
     // handled at time-sliced yields, the commands enabled again.
     void RenderFilter() override;
+    // The colour of the chosen filter's swatch.
+    engine::ColorValue selectedFilterColor() const;
 
 protected:
+    void moveEvent(QMoveEvent* event) override;
+    void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -85,7 +99,15 @@ private:
     void InitTempFolder();
     void SaveUpdateInfo();
     void setOuterSize(float widthTwips, float heightTwips);
-    void runCommand(void (*command)(workflow::Window&));
+    shell::FitBase fitBase() const;
+    QSize frameExtra() const;
+    void keepOnScreen();
+    // The window manager framed the window, or it went to another screen: a source view that no
+    // longer lets the window fit is shown smaller.
+    void refitToScreen();
+    // A temporary file of ours, deleted if it still exists.
+    static void removeTempFile(const QString& path);
+    void runCommand(const std::function<void(workflow::Window&)>& command);
 
     // workflow::Window
     shell::FormState& form() override { return *this; }
@@ -93,17 +115,25 @@ private:
     platform::component::Control* qpxControl() override { return qpxFile.get(); }
     void setFileText(const QString& path) override;
     void setSourcePicture(const QImage& picture) override;
-    QSize sourceSize() const override;
     void setPreviewPicture(const QImage& picture) override;
     void enablePreviewAndCreate() override;
+    void beginLongWork(int steps) override;
+    void endLongWork() override;
     void showMessage(const QString& text) override;
+    void rememberFolderOf(const QString& path) override;
+    // Where the first open dialog of a run starts.
+    QString startFolder() const;
 
     shell::Services services_;
     shell::Twips twips_;
     platform::SettingsStore settings_;
     CommandState commandState_ = CommandState::NoSource;
     QSize frameExtra_;         // the platform's frame around the client area, in pixels
+    double viewScale_ = 1;
+    QSize sourcePictureSize_; // the opened picture's own size, whatever the views show
     bool rendering_ = false;
+    std::unique_ptr<platform::LongWorkListener> longWork_; // set while a QPX step may run
+    CommandState stateBeforeWork_ = CommandState::NoSource;
     bool closeRequested_ = false;
     bool unloaded_ = false;
 };

@@ -23,16 +23,12 @@ int main(int argc, char** argv)
     QApplication::setFont(shell::japaneseUiFont());
     platform::sweepTempFolderAtStartUp(); // what killed runs left in the temporary folder
 
-    // Browse's dialog can be answered by a file given at start or dropped onto the window.
-    shell::Services services;
-    auto dialogs = std::make_shared<shell::PresetDialogs>(shell::qtDialogBackend());
-    services.dialogs = dialogs;
-    frmMain window(services);
+    frmMain window;
     if (!window.Form_Load())
         return 1;
-    shell::acceptFileDrops(window, dialogs);
+    shell::acceptFileDrops(window); // a file dropped from a file manager opens as Browse opens it
     window.show();
     if (!file.isEmpty())
-        QTimer::singleShot(0, &window, [&] { shell::openAsBrowse(window, *dialogs, file); });
+        QTimer::singleShot(0, &window, [&] { shell::openAsBrowse(window, file); });
     return app.exec();
 }

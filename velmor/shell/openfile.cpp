@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QUrl>
+#include <optional>
 
 namespace shell {
 namespace {
@@ -22,10 +23,7 @@ std::optional<QString> droppedFile(const QMimeData* data)
 
 class FileDrops : public QObject {
 public:
-    FileDrops(frmMain& window, std::shared_ptr<PresetDialogs> dialogs)
-        : QObject(&window), window_(window), dialogs_(std::move(dialogs))
-    {
-    }
+    explicit FileDrops(frmMain& window) : QObject(&window), window_(window) { }
 
     bool eventFilter(QObject* watched, QEvent* event) override
     {
@@ -48,7 +46,7 @@ public:
             // The file manager waits for the drop to end; the picture opens (and any message
             // shows) after it.
             const QString path = *file;
-            QTimer::singleShot(0, &window_, [this, path] { openAsBrowse(window_, *dialogs_, path); });
+            QTimer::singleShot(0, &window_, [this, path] { openAsBrowse(window_, path); });
             return true;
         }
         return false;
@@ -56,39 +54,23 @@ public:
 
 private:
     frmMain& window_;
-    std::shared_ptr<PresetDialogs> dialogs_;
 };
 
 } // namespace
 
-std::optional<QString> PresetDialogs::showFile(QWidget* parent, const FileDialogRequest& request)
-{
-    if (preset_ && !request.save) {
-        std::optional<QString> answer;
-        answer.swap(preset_);
-        return answer;
-    }
-    return inner_->showFile(parent, request);
-}
-
-std::optional<engine::ColorValue> PresetDialogs::showColor(QWidget* parent, const ColorDialogRequest& request)
-{
-    return inner_->showColor(parent, request);
-}
-
-void openAsBrowse(frmMain& window, PresetDialogs& dialogs, const QString& path)
+void openAsBrowse(frmMain& window, const QString& path)
 {
     if (!window.cmdBrws->isEnabled())
         return;
-    dialogs.preset(QFileInfo(path).absoluteFilePath());
-    window.cmdBrws_Click();
-    dialogs.clear();
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    window.cdlFile.FileName = absolute;
+    window.openPicture(absolute);
 }
 
-void acceptFileDrops(frmMain& window, std::shared_ptr<PresetDialogs> dialogs)
+void acceptFileDrops(frmMain& window)
 {
     window.setAcceptDrops(true);
-    window.installEventFilter(new FileDrops(window, std::move(dialogs)));
+    window.installEventFilter(new FileDrops(window));
 }
 
 } // namespace shell

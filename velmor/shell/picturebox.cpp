@@ -2,6 +2,7 @@
 
 #include "velmor/shell/colors.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
@@ -75,6 +76,16 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
     QWidget::mouseDoubleClickEvent(event);
+}
+
+void PictureBox::keyPressEvent(QKeyEvent* event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) && !event->isAutoRepeat()) {
+        emit activated();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace shell

@@ -31,10 +31,13 @@ public:
 signals:
     void resized();
     void doubleClicked();
+    // Return or Space pressed while the box has the focus: the keyboard's double-click.
+    void activated();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QImage picture_;

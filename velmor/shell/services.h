@@ -5,6 +5,7 @@
 
 #include "velmor/shell/commondialog.h"
 
+#include <QRect>
 #include <QString>
 #include <chrono>
 #include <functional>
@@ -21,6 +22,7 @@ struct Services {
     std::function<QString()> tempFolder;                         // platform::privateTempFolder
     QString settingsFile;                                        // the per-user settings store
     QString programFolder;                                       // the running program's folder
+    std::function<QRect(const QWidget*)> availableArea;          // the window's screen, less panels
     float twipsPerPixel = 0;                                     // 1440 / the screen's logical DPI
     std::chrono::nanoseconds yieldSlice = std::chrono::milliseconds(10);
 };

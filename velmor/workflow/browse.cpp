@@ -28,7 +28,13 @@ OpenedSource openSource(Window& window, const QString& path)
 {
     OpenedSource source;
     try {
-        source.picture = isQpxPath(path) ? OpenQPX(window.qpxControl(), path) : platform::loadPicture(path);
+        if (isQpxPath(path)) {
+            // Two steps in the control: the archive unpacked, its bitmap read.
+            const LongWork work(window, 2);
+            source.picture = OpenQPX(window.qpxControl(), path);
+        } else {
+            source.picture = platform::loadPicture(path);
+        }
     } catch (const platform::RuntimeError& e) {
         throw platform::RuntimeError(e.number(), QStringLiteral("画像を開けませんでした。\n\n%1").arg(e.text()));
     }
@@ -72,8 +78,11 @@ void cmdBrws_Click(Window& window)
     dialog.Flags = shell::cdlOFNHideReadOnly | shell::cdlOFNFileMustExist | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
     if (!shell::confirmed([&] { dialog.ShowOpen(); }))
         return;
-    const QString path = dialog.FileName;
+    openPicture(window, dialog.FileName);
+}
 
+void openPicture(Window& window, const QString& path)
+{
     OpenedSource source;
     try {
         source = openSource(window, path);
@@ -91,6 +100,7 @@ void cmdBrws_Click(Window& window)
     window.enablePreviewAndCreate();
     form.PreviewFresh = false;
     form.SourcePixels = std::move(source.pixels);
+    window.rememberFolderOf(path);
 }
 
 } // namespace workflow

@@ -8,6 +8,9 @@
 namespace workflow {
 
 void cmdBrws_Click(Window& window);
+// Browse after its dialog: opens the picture at path as the new source, or tells the user why not
+// and leaves the previous source as it was.
+void openPicture(Window& window, const QString& path);
 void cmdPrev_Click(Window& window);
 void cmdMake_Click(Window& window);
 

@@ -5,6 +5,7 @@
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
+#include "platform/longwork.h"
 #include "velmor/workflow/copyfile.h"
 #include "velmor/workflow/outputpicture.h"
 #include "velmor/workflow/qpxfile.h"
@@ -43,8 +44,13 @@ void cmdMake_Click(Window& window)
     const bool isOutputItself = !canonical.isEmpty() && canonical == QFileInfo(form.OutputTempPath).canonicalFilePath();
     const bool qpx = isQpxPath(destination);
     try {
-        if (qpx)
-            SaveQPX(window.qpxControl(), loadOutputPicture(form.OutputTempPath), destination);
+        if (qpx) {
+            // Three steps: the output read back as a picture, the control's work bitmap, the archive.
+            const LongWork work(window, 3);
+            const QImage picture = platform::runLongStep(platform::WorkStep::LoadPicture,
+                [&] { return loadOutputPicture(form.OutputTempPath); });
+            SaveQPX(window.qpxControl(), picture, destination);
+        }
         else if (!isOutputItself)
             copyFileReplacing(form.OutputTempPath, destination);
     } catch (const platform::RuntimeError& e) {

@@ -26,11 +26,10 @@ public:
 
     // txtFile shows the path of the opened picture.
     virtual void setFileText(const QString& path) = 0;
-    // picSrc takes the picture and its size; the window lays itself out anew.
+    // picSrc shows the picture, at its own size or scaled down so that the window fits the
+    // screen; the window lays itself out anew.
     virtual void setSourcePicture(const QImage& picture) = 0;
-    // The size of picSrc in pixels: the W and H of the source grid.
-    virtual QSize sourceSize() const = 0;
-    // picPrev shows the picture; a null picture empties it.
+    // picPrev shows the picture at the source view's scale; a null picture empties it.
     virtual void setPreviewPicture(const QImage& picture) = 0;
     // A source is loaded: Preview, then Create, become available.
     virtual void enablePreviewAndCreate() = 0;
@@ -38,8 +37,27 @@ public:
     // platform::RuntimeError on failure and engine::RenderCancelled when the window is closing;
     // either way the incomplete output is gone.
     virtual void RenderFilter() = 0;
+    // Long work outside a render (a QPX file read or written): the commands are disabled and the
+    // progress bar over the preview counts the given steps in the filter colour, while the
+    // window keeps repainting; endLongWork returns the commands to their state before.
+    virtual void beginLongWork(int steps) = 0;
+    virtual void endLongWork() = 0;
+    // A picture was opened from path: the next run's first open dialog starts in its folder.
+    virtual void rememberFolderOf(const QString& path) = 0;
     // A modal message box in Japanese.
     virtual void showMessage(const QString& text) = 0;
+};
+
+// Long work for the time of a scope.
+class LongWork {
+public:
+    LongWork(Window& window, int steps) : window_(window) { window_.beginLongWork(steps); }
+    ~LongWork() { window_.endLongWork(); }
+    LongWork(const LongWork&) = delete;
+    LongWork& operator=(const LongWork&) = delete;
+
+private:
+    Window& window_;
 };
 
 } // namespace workflow

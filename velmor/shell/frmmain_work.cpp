@@ -1,0 +1,81 @@
+// The window's side of long work: a render, counted row by row, and the steps of reading or
+// writing a QPX file, during which the window keeps handling its events.
+
+#include "velmor/shell/frmmain.h"
+
+#include "platform/yield.h"
+#include "velmor/engine/renderfilter.h"
+
+#include <QRadioButton>
+#include <utility>
+
+engine::ColorValue frmMain::selectedFilterColor() const
+{
+    for (int i = 0; i < 6; ++i)
+        if (optFilt[i]->isChecked())
+            return picFilt[i]->backColor();
+    return picFilt[0]->backColor();
+}
+
+void frmMain::RenderFilter()
+{
+    enterState(CommandState::Rendering);
+    // The grid has the picture's own size, whatever size the view shows it at.
+    const int W = SourcePixels.width;
+    const int H = SourcePixels.height;
+    const engine::ColorValue FilterColor = selectedFilterColor();
+
+    mxbPrv->setMax(H);
+    mxbPrv->setMin(0);
+    mxbPrv->setValue(0);
+    mxbPrv->setBarColor(FilterColor);
+    mxbPrv->setVisible(true);
+
+    platform::TimeSlicedYield yield(services_.yieldSlice);
+    const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
+    engine::RenderedFiles files;
+    rendering_ = true;
+    try {
+        files = engine::renderFilter(SourcePixels, W, H, FilterColor, TempFolder, hooks);
+    } catch (const engine::RenderCancelled&) {
+        rendering_ = false;
+        mxbPrv->setVisible(false);
+        // The window was closed during the render: it goes once the command has unwound.
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+        throw;
+    } catch (...) {
+        rendering_ = false;
+        mxbPrv->setVisible(false);
+        enterState(CommandState::SourceLoaded);
+        throw;
+    }
+    rendering_ = false;
+    SourceTempPath = files.scratchPath;
+    // The preview view holds its picture in memory; the earlier output file has no reader left.
+    const QString previous = std::exchange(OutputTempPath, files.outputPath);
+    if (previous != OutputTempPath)
+        removeTempFile(previous);
+    mxbPrv->setVisible(false);
+    enterState(CommandState::SourceLoaded);
+}
+
+void frmMain::beginLongWork(int steps)
+{
+    stateBeforeWork_ = commandState_;
+    enterState(CommandState::Rendering);
+    mxbPrv->setMax(steps);
+    mxbPrv->setMin(0);
+    mxbPrv->setValue(0);
+    mxbPrv->setBarColor(selectedFilterColor());
+    mxbPrv->setVisible(true);
+    longWork_ = std::make_unique<platform::LongWorkListener>([this](platform::WorkStep) { mxbPrv->StepIt(); });
+}
+
+void frmMain::endLongWork()
+{
+    longWork_.reset();
+    mxbPrv->setVisible(false);
+    enterState(stateBeforeWork_);
+    if (closeRequested_)
+        QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
+}
