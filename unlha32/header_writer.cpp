@@ -1,6 +1,7 @@
-// Level-2 header: fixed fields, then the extended headers 0x00 (header CRC), 0x01 (name) and,
-// for a member past 4 GiB, 0x42 (64-bit sizes). Attribute byte 0x20 is what Windows archivers
-// write and every reader accepts.
+// Level-2 header: fixed fields, then the extended headers 0x00 (header CRC), 0x01 (name), for a
+// name beyond ASCII in code page 932 0x46 (the code page, so that readers on other systems need
+// not guess it), and for a member past 4 GiB 0x42 (64-bit sizes). Attribute byte 0x20 is what
+// Windows archivers write and every reader accepts.
 #include "unlha32/header_writer.h"
 
 #include <stdexcept>
@@ -28,6 +29,16 @@ void put64(std::vector<std::uint8_t>& h, std::size_t at, std::uint64_t v)
     put32(h, at + 4, static_cast<std::uint32_t>(v >> 32));
 }
 
+bool beyondAscii(const std::string& name)
+{
+    for (const char c : name)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+constexpr std::uint32_t kCodePage932 = 932;
+
 } // namespace
 
 std::vector<std::uint8_t> level2Header(const NewMember& m)
@@ -37,8 +48,9 @@ std::vector<std::uint8_t> level2Header(const NewMember& m)
     const bool wide = m.packed > UINT32_MAX || m.original > UINT32_MAX;
     const std::size_t nameExt = 3 + m.name.size(); // type, name, next size
     const std::size_t sizeExt = wide ? 19 : 0;      // type, two 64-bit sizes, next size
+    const std::size_t pageExt = m.os == 'M' && beyondAscii(m.name) ? 7 : 0; // type, page, next size
     std::size_t crcExt = 5;                         // type, CRC, next size
-    std::size_t total = 26 + crcExt + nameExt + sizeExt;
+    std::size_t total = 26 + crcExt + nameExt + pageExt + sizeExt;
     if (total % 256 == 0) {
         ++crcExt; // one spare byte inside the CRC header
         ++total;
@@ -62,8 +74,14 @@ std::vector<std::uint8_t> level2Header(const NewMember& m)
     h[at] = 0x01;
     for (std::size_t i = 0; i < m.name.size(); ++i)
         h[at + 1 + i] = static_cast<std::uint8_t>(m.name[i]);
-    put16(h, at + nameExt - 2, static_cast<std::uint32_t>(sizeExt));
+    put16(h, at + nameExt - 2, static_cast<std::uint32_t>(pageExt ? pageExt : sizeExt));
     at += nameExt;
+    if (pageExt) {
+        h[at] = 0x46;
+        put32(h, at + 1, kCodePage932);
+        put16(h, at + 5, static_cast<std::uint32_t>(sizeExt));
+        at += pageExt;
+    }
     if (wide) {
         h[at] = 0x42;
         put64(h, at + 1, m.packed);
