@@ -1,6 +1,6 @@
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 #include "velmor/shell/moxelbar.h"
-#include "velmor/shell/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +24,13 @@ TEST(CommonDialog, FilterTextBecomesCaselessQtNameFilters)
         {"dangling description", {}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(shell::nameFiltersFor(QString::fromUtf8(c.filter)), c.expected) << c.filter;
+        EXPECT_EQ(dialogs::nameFiltersFor(QString::fromUtf8(c.filter)), c.expected) << c.filter;
 }
 
 TEST(CommonDialog, CancelIsError32755AndChangesNothing)
 {
-    auto script = std::make_shared<shell::ScriptedDialogs>();
-    shell::CommonDialog dialog(nullptr, script);
+    auto script = std::make_shared<dialogs::ScriptedDialogs>();
+    dialogs::CommonDialog dialog(nullptr, script);
     script->files = {QStringLiteral("/pics/a.bmp"), std::nullopt};
     dialog.ShowOpen();
     EXPECT_EQ(dialog.FileName, QStringLiteral("/pics/a.bmp"));
@@ -46,7 +46,7 @@ TEST(CommonDialog, CancelIsError32755AndChangesNothing)
 
     script->colors = {std::nullopt};
     dialog.Color = 0x123456;
-    EXPECT_FALSE(shell::confirmed([&] { dialog.ShowColor(); }));
+    EXPECT_FALSE(dialogs::confirmed([&] { dialog.ShowColor(); }));
     EXPECT_EQ(dialog.Color, 0x123456);
 }
 
@@ -63,7 +63,7 @@ TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)
         {open, 0, "jpg"}, {open, 1, "dflt"}, {open, 2, "dflt"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(shell::suffixForFilter(c.filter, c.index, QStringLiteral("dflt")), QLatin1String(c.expected))
+        EXPECT_EQ(dialogs::suffixForFilter(c.filter, c.index, QStringLiteral("dflt")), QLatin1String(c.expected))
             << c.filter.toStdString() << " entry " << c.index;
 
     // Qt's own dialog, never shown, confirmed with a bare name under each type.
@@ -75,7 +75,7 @@ TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)
     } typed[] = {{0, "typetest", "typetest.bmp"}, {1, "typetest", "typetest.qpx"}, {2, "typetest", "typetest.bmp"},
         {1, "photo.bmp", "photo.bmp"}};
     for (const auto& t : typed) {
-        const auto dialog = shell::makeFileDialog(nullptr, {true, {}, save, QStringLiteral("bmp"), 0, {}, dir.path()});
+        const auto dialog = dialogs::makeFileDialog(nullptr, {true, {}, save, QStringLiteral("bmp"), 0, {}, dir.path()});
         dialog->selectNameFilter(dialog->nameFilters().at(t.type));
         dialog->selectFile(QLatin1String(t.name));
         QMetaObject::invokeMethod(dialog.get(), "accept"); // the OK button
@@ -89,16 +89,16 @@ TEST(CommonDialog, AFileDialogOpensAtTheLastPathElseAtItsInitialFolder)
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("a"));
     QDir(dir.path()).mkpath(QStringLiteral("b"));
-    const auto first = shell::makeFileDialog(nullptr, {false, {}, QStringLiteral("all|*.*"), {}, 0, {}, dir.path() + QStringLiteral("/a")});
+    const auto first = dialogs::makeFileDialog(nullptr, {false, {}, QStringLiteral("all|*.*"), {}, 0, {}, dir.path() + QStringLiteral("/a")});
     EXPECT_EQ(first->directory().absolutePath(), dir.path() + QStringLiteral("/a"));
-    const auto again = shell::makeFileDialog(nullptr,
+    const auto again = dialogs::makeFileDialog(nullptr,
         {false, {}, QStringLiteral("all|*.*"), {}, 0, dir.path() + QStringLiteral("/b/x.png"), dir.path() + QStringLiteral("/a")});
     EXPECT_EQ(again->directory().absolutePath(), dir.path() + QStringLiteral("/b"));
 }
 
 TEST(JapaneseInterface, QtsOwnDialogTextsAreJapanese)
 {
-    ASSERT_TRUE(shell::installJapaneseTranslations(*QCoreApplication::instance()));
+    ASSERT_TRUE(dialogs::installJapaneseTranslations(*QCoreApplication::instance()));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("開く(&O)"));
 }
 

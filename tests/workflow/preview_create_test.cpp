@@ -55,7 +55,7 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("OUT.PNG")), previewed);
     EXPECT_TRUE(tempFiles().isEmpty());
 
-    const shell::FileDialogRequest& r = dialogs->fileRequests.back();
+    const dialogs::FileDialogRequest& r = dialogs->fileRequests.back();
     EXPECT_TRUE(r.save);
     EXPECT_EQ(r.title, QStringLiteral("作成画像の保存"));
     EXPECT_EQ(r.defaultExt, QStringLiteral("bmp"));

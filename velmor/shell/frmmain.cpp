@@ -2,13 +2,14 @@
 
 #include "platform/component/control.h"
 #include "platform/fs.h"
+#include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
 #include "platform/yield.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/shell/captions.h"
 #include "velmor/shell/framestyle.h"
 #include "velmor/shell/icon.h"
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 #include "velmor/shell/version.h"
 #include "velmor/workflow/commands.h"
 #include "velmor_version.h"
@@ -58,14 +59,14 @@ void frmMain::removeTempFile(const QString& path)
 frmMain::frmMain(shell::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint)
-    , cdlFile(this, services.dialogs ? services.dialogs : shell::qtDialogBackend())
+    , cdlFile(this, services.dialogs ? services.dialogs : dialogs::qtDialogBackend())
     , services_(std::move(services))
     , twips_(services_.twipsPerPixel)
     , settings_(services_.settingsFile)
 {
     setWindowTitle(QStringLiteral("べるもあ"));
     setWindowIcon(QIcon(QPixmap::fromImage(shell::velmorIconImage())));
-    setFont(shell::japaneseUiFont());
+    setFont(dialogs::japaneseUiFont());
     setFixedSize(twips_.toPixels(8100), twips_.toPixels(5235));
 
     auto place = [this](QWidget* w, const Place& p) { w->setGeometry(twips_.toPixels(p.left, p.top, p.width, p.height)); };
@@ -137,9 +138,9 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
 
     // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
     // module gone) the window still works for every other kind of picture, and a QPX name gets a
-    // message instead (velmor/workflow/qpxfile.cpp).
+    // message instead.
     try {
-        qpxFile = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), this);
+        qpxFile = qpxclient::createQpxControl(this);
     } catch (const platform::component::AutomationError& e) {
         qWarning("%s", qUtf8Printable(e.text()));
     }
@@ -326,8 +327,8 @@ void frmMain::picFilt_DblClick(int Index)
         return;
     cdlFile.Color = CustomColor;
     cdlFile.DialogTitle = QStringLiteral("カスタムフィルタ基本色の選択");
-    cdlFile.Flags = shell::cdlCCRGBInit | shell::cdlCCFullOpen;
-    if (!shell::confirmed([this] { cdlFile.ShowColor(); }))
+    cdlFile.Flags = dialogs::cdlCCRGBInit | dialogs::cdlCCFullOpen;
+    if (!dialogs::confirmed([this] { cdlFile.ShowColor(); }))
         return;
     CustomColor = cdlFile.Color;
     picFilt[5]->setBackColor(CustomColor);

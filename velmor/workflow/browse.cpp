@@ -8,7 +8,7 @@
 #include "platform/picture.h"
 #include "platform/tempnames.h"
 #include "velmor/engine/sourcepixels.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 #include "velmor/workflow/sourceguard.h"
 
 #include <QFile>
@@ -28,10 +28,10 @@ OpenedSource openSource(Window& window, const QString& path)
 {
     OpenedSource source;
     try {
-        if (isQpxPath(path)) {
+        if (qpxclient::isQpxPath(path)) {
             // Two steps in the control: the archive unpacked, its bitmap read.
             const LongWork work(window, 2);
-            source.picture = OpenQPX(window.qpxControl(), path);
+            source.picture = qpxclient::OpenQPX(window.qpxControl(), path);
         } else {
             source.picture = platform::loadPicture(path);
         }
@@ -72,11 +72,11 @@ OpenedSource openSource(Window& window, const QString& path)
 
 void cmdBrws_Click(Window& window)
 {
-    shell::CommonDialog& dialog = window.fileDialog();
+    dialogs::CommonDialog& dialog = window.fileDialog();
     dialog.DialogTitle = QStringLiteral("元画像の読込");
     dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*");
-    dialog.Flags = shell::cdlOFNHideReadOnly | shell::cdlOFNFileMustExist | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
-    if (!shell::confirmed([&] { dialog.ShowOpen(); }))
+    dialog.Flags = dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames;
+    if (!dialogs::confirmed([&] { dialog.ShowOpen(); }))
         return;
     openPicture(window, dialog.FileName);
 }
@@ -91,7 +91,7 @@ void openPicture(Window& window, const QString& path)
         return;
     }
 
-    shell::FormState& form = window.form();
+    workflow::FormState& form = window.form();
     window.setFileText(path);
     rememberSourceFile(window, path);
     window.setSourcePicture(source.picture);

@@ -9,7 +9,7 @@
 
 #include <QString>
 
-namespace shell {
+namespace workflow {
 
 struct FormState {
     // Outer size of the window, frame included, at start-up (twips).
@@ -34,4 +34,4 @@ struct FormState {
     bool PreviewFresh = false;
 };
 
-} // namespace shell
+} // namespace workflow

@@ -15,7 +15,7 @@
 class QFileDialog;
 class QWidget;
 
-namespace shell {
+namespace dialogs {
 
 enum DialogFlags : int {
     cdlCCRGBInit = 0x1,
@@ -126,4 +126,4 @@ bool confirmed(Show&& show)
     }
 }
 
-} // namespace shell
+} // namespace dialogs
