@@ -5,6 +5,7 @@
 #include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
 #include "platform/yield.h"
+#include "velmor/engine/filters.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/shell/captions.h"
 #include "velmor/shell/framestyle.h"
@@ -33,7 +34,6 @@
 
 namespace {
 
-constexpr engine::ColorValue kSwatchColors[6] = {0x00808080, 0x0040C0C0, 0x004040C0, 0x00C04040, 0x0040C040, 0x00000000};
 const char* const kOptionCaptions[6] = {"ﾓﾉｸﾛ", "ｾﾋﾟｱ", "赤", "青", "緑", "ｶｽﾀﾑ"};
 
 struct Place {
@@ -86,7 +86,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     for (int i = 0; i < 6; ++i) {
         picFilt[i] = new shell::PictureBox(Frame1);
         picFilt[i]->setBorder(true);
-        picFilt[i]->setBackColor(kSwatchColors[i]);
+        picFilt[i]->setBackColor(engine::filterColor(i, CustomColor));
         picFilt[i]->setFocusPolicy(Qt::TabFocus);
         place(picFilt[i], kSwatchPlaces[i]);
         optFilt[i] = new QRadioButton(QString::fromUtf8(kOptionCaptions[i]), Frame1);
@@ -194,8 +194,7 @@ bool frmMain::Form_Load()
         InitTempFolder();
         SaveUpdateInfo();
         const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
-        CustomColor = engine::HexToColor(stored); // text that is no colour gives black
-        picFilt[5]->setBackColor(CustomColor);
+        setCustomColor(engine::HexToColor(stored)); // text that is no colour gives black
         cdlFile.InitDir = startFolder();
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\n\nべるもあを終了します。"));
@@ -321,17 +320,22 @@ void frmMain::optFilt_Click(int Index)
     PreviewFresh = false;
 }
 
+void frmMain::setCustomColor(engine::ColorValue color)
+{
+    CustomColor = color;
+    picFilt[engine::kCustomFilter]->setBackColor(color);
+}
+
 void frmMain::picFilt_DblClick(int Index)
 {
-    if (Index < 5)
+    if (Index != engine::kCustomFilter)
         return;
     cdlFile.Color = CustomColor;
     cdlFile.DialogTitle = QStringLiteral("カスタムフィルタ基本色の選択");
     cdlFile.Flags = dialogs::cdlCCRGBInit | dialogs::cdlCCFullOpen;
     if (!dialogs::confirmed([this] { cdlFile.ShowColor(); }))
         return;
-    CustomColor = cdlFile.Color;
-    picFilt[5]->setBackColor(CustomColor);
+    setCustomColor(cdlFile.Color);
     PreviewFresh = false;
     try {
         settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));

@@ -105,6 +105,8 @@ private:
     // The window manager framed the window, or it went to another screen: a source view that no
     // longer lets the window fit is shown smaller.
     void refitToScreen();
+    // The custom filter's colour, which its swatch shows.
+    void setCustomColor(engine::ColorValue color);
     // A temporary file of ours, deleted if it still exists.
     static void removeTempFile(const QString& path);
     void runCommand(const std::function<void(workflow::Window&)>& command);
