@@ -93,7 +93,7 @@ void openPicture(Window& window, const QString& path)
 
     workflow::FormState& form = window.form();
     window.setFileText(path);
-    rememberSourceFile(window, path);
+    form.OpenedFile = identifySourceFile(path);
     window.setSourcePicture(source.picture);
     form.SourceTempPath = source.tempPath;
     window.setPreviewPicture(QImage());

@@ -26,7 +26,7 @@ void cmdMake_Click(Window& window)
     if (!dialogs::confirmed([&] { dialog.ShowSave(); }))
         return;
     const QString destination = dialog.FileName;
-    if (!mayWriteOverSource(window, destination, qpxclient::isQpxPath(destination)))
+    if (!mayWriteOverSource(window.form().OpenedFile, destination, qpxclient::isQpxPath(destination)))
         return; // the source picture stays; nothing is rendered or written
 
     workflow::FormState& form = window.form();
