@@ -27,27 +27,37 @@ TEST(CommonDialog, FilterTextBecomesCaselessQtNameFilters)
         EXPECT_EQ(dialogs::nameFiltersFor(QString::fromUtf8(c.filter)), c.expected) << c.filter;
 }
 
-TEST(CommonDialog, CancelIsError32755AndChangesNothing)
+TEST(CommonDialog, CancelAnswersNothingAndChangesNothing)
 {
     auto script = std::make_shared<dialogs::ScriptedDialogs>();
     dialogs::CommonDialog dialog(nullptr, script);
     script->files = {QStringLiteral("/pics/a.bmp"), std::nullopt};
-    dialog.ShowOpen();
+    EXPECT_EQ(dialog.ShowOpen({}), QStringLiteral("/pics/a.bmp"));
     EXPECT_EQ(dialog.FileName, QStringLiteral("/pics/a.bmp"));
-    try {
-        dialog.ShowSave();
-        FAIL() << "no error";
-    } catch (const platform::RuntimeError& e) {
-        EXPECT_EQ(e.number(), 32755);
-    }
+    EXPECT_EQ(dialog.ShowSave({}), std::nullopt);
     EXPECT_EQ(dialog.FileName, QStringLiteral("/pics/a.bmp"));
     EXPECT_EQ(script->fileRequests.back().fileName, QStringLiteral("/pics/a.bmp")) << "opens at the last path";
     EXPECT_TRUE(script->fileRequests.back().save);
 
     script->colors = {std::nullopt};
-    dialog.Color = 0x123456;
-    EXPECT_FALSE(dialogs::confirmed([&] { dialog.ShowColor(); }));
-    EXPECT_EQ(dialog.Color, 0x123456);
+    EXPECT_EQ(dialog.ShowColor({}, 0x123456, 0), std::nullopt);
+    EXPECT_EQ(script->colorRequests.back().color, 0x123456);
+}
+
+TEST(CommonDialog, NothingOfOneDialogReachesTheNext)
+{
+    auto script = std::make_shared<dialogs::ScriptedDialogs>();
+    dialogs::CommonDialog dialog(nullptr, script);
+    script->files = {QStringLiteral("/pics/out.bmp"), QStringLiteral("/pics/in.jpg")};
+    dialog.ShowSave({QStringLiteral("save"), QStringLiteral("b|*.bmp"), QStringLiteral("bmp"), 0x2});
+    dialog.ShowOpen({QStringLiteral("open"), QStringLiteral("all|*.*"), {}, 0x1000});
+    const dialogs::FileDialogRequest& open = script->fileRequests.back();
+    EXPECT_FALSE(open.save);
+    EXPECT_EQ(open.title, QStringLiteral("open"));
+    EXPECT_EQ(open.filter, QStringLiteral("all|*.*"));
+    EXPECT_TRUE(open.defaultExt.isEmpty()) << "the save dialog's extension stays with it";
+    EXPECT_EQ(open.flags, 0x1000);
+    EXPECT_EQ(open.fileName, QStringLiteral("/pics/out.bmp")) << "only the last path carries over";
 }
 
 TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)

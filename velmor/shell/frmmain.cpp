@@ -330,12 +330,11 @@ void frmMain::picFilt_DblClick(int Index)
 {
     if (Index != engine::kCustomFilter)
         return;
-    cdlFile.Color = CustomColor;
-    cdlFile.DialogTitle = QStringLiteral("カスタムフィルタ基本色の選択");
-    cdlFile.Flags = dialogs::cdlCCRGBInit | dialogs::cdlCCFullOpen;
-    if (!dialogs::confirmed([this] { cdlFile.ShowColor(); }))
+    const auto chosen = cdlFile.ShowColor(QStringLiteral("カスタムフィルタ基本色の選択"), CustomColor,
+        dialogs::cdlCCRGBInit | dialogs::cdlCCFullOpen);
+    if (!chosen)
         return;
-    setCustomColor(cdlFile.Color);
+    setCustomColor(*chosen);
     PreviewFresh = false;
     try {
         settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));

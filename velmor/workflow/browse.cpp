@@ -72,13 +72,12 @@ OpenedSource openSource(Window& window, const QString& path)
 
 void cmdBrws_Click(Window& window)
 {
-    dialogs::CommonDialog& dialog = window.fileDialog();
-    dialog.DialogTitle = QStringLiteral("元画像の読込");
-    dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*");
-    dialog.Flags = dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames;
-    if (!dialogs::confirmed([&] { dialog.ShowOpen(); }))
+    const auto path = window.fileDialog().ShowOpen({QStringLiteral("元画像の読込"),
+        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"),
+        {}, dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+    if (!path)
         return;
-    openPicture(window, dialog.FileName);
+    openPicture(window, *path);
 }
 
 void openPicture(Window& window, const QString& path)

@@ -18,14 +18,12 @@ namespace workflow {
 
 void cmdMake_Click(Window& window)
 {
-    dialogs::CommonDialog& dialog = window.fileDialog();
-    dialog.DialogTitle = QStringLiteral("作成画像の保存");
-    dialog.DefaultExt = QStringLiteral("bmp");
-    dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*");
-    dialog.Flags = dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames;
-    if (!dialogs::confirmed([&] { dialog.ShowSave(); }))
+    const auto chosen = window.fileDialog().ShowSave({QStringLiteral("作成画像の保存"),
+        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"), QStringLiteral("bmp"),
+        dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+    if (!chosen)
         return;
-    const QString destination = dialog.FileName;
+    const QString destination = *chosen;
     if (!mayWriteOverSource(window.form().OpenedFile, destination, qpxclient::isQpxPath(destination)))
         return; // the source picture stays; nothing is rendered or written
 
