@@ -10,6 +10,8 @@ function(velmor_add_test)
     add_executable(${T_NAME} ${T_SOURCES})
     target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
   endif()
+  # The suites share their helpers under tests/support, named from the source root.
+  target_include_directories(${T_NAME} PRIVATE ${CMAKE_SOURCE_DIR})
   target_compile_definitions(${T_NAME} PRIVATE
     VELMOR_SOURCE_DIR="${CMAKE_SOURCE_DIR}" VELMOR_BIN_DIR="${CMAKE_BINARY_DIR}/bin")
   add_test(NAME ${T_NAME} COMMAND ${T_NAME})

@@ -1,26 +1,12 @@
 #include "platform/bmp24.h"
 
+#include "platform/littleendian.h"
+
 namespace platform::bmp24 {
-namespace {
 
-void put16(std::uint8_t* p, std::uint32_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(std::uint8_t* p, std::uint32_t v)
-{
-    put16(p, v);
-    put16(p + 2, v >> 16);
-}
-
-std::uint32_t get32(const std::uint8_t* p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
-
-} // namespace
+using le::get32;
+using le::put16;
+using le::put32;
 
 std::array<std::uint8_t, kHeaderSize> header(std::int32_t width, std::int32_t height)
 {

@@ -1,5 +1,7 @@
 #include "platform/bmpread.h"
 
+#include "platform/littleendian.h"
+
 #include <array>
 #include <bit>
 #include <cstdint>
@@ -11,8 +13,8 @@ namespace {
 
 using Bytes = const unsigned char*;
 
-std::uint32_t le16(Bytes p) { return p[0] | (p[1] << 8); }
-std::uint32_t le32(Bytes p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24); }
+using le::get16;
+using le::get32;
 
 constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
 
@@ -63,25 +65,25 @@ std::optional<Layout> parse(const QByteArray& bytes)
     if (size < 26 || b[0] != 'B' || b[1] != 'M')
         return std::nullopt;
     Layout l;
-    l.pixelOffset = le32(b + 10);
-    l.headerSize = le32(b + 14);
+    l.pixelOffset = get32(b + 10);
+    l.headerSize = get32(b + 14);
     if (size < 14 + std::size_t(std::min<std::uint32_t>(l.headerSize, 1024)))
         return std::nullopt; // a header cut short
     if (l.headerSize == 12) { // OS/2 1.x: 16-bit sizes, 3-byte palette entries
-        l.width = le16(b + 18);
-        l.height = le16(b + 20);
-        l.bits = int(le16(b + 24));
+        l.width = get16(b + 18);
+        l.height = get16(b + 20);
+        l.bits = int(get16(b + 24));
         l.paletteEntry = 3;
     } else if (l.headerSize == 40 || l.headerSize == 52 || l.headerSize == 56 || l.headerSize == 108
                || l.headerSize == 124 || l.headerSize == 64 || l.headerSize == 16) {
-        l.width = std::int32_t(le32(b + 18));
-        const auto height = std::int32_t(le32(b + 22));
+        l.width = std::int32_t(get32(b + 18));
+        const auto height = std::int32_t(get32(b + 22));
         l.topDown = height < 0;
         l.height = height < 0 ? -std::int64_t(height) : height;
-        l.bits = int(le16(b + 28));
+        l.bits = int(get16(b + 28));
         if (l.headerSize >= 40) {
-            l.compression = le32(b + 30);
-            l.paletteCount = le32(b + 46);
+            l.compression = get32(b + 30);
+            l.paletteCount = get32(b + 46);
         }
         // OS/2 2.x numbers its compressions differently: 3 there is Huffman coding.
         if ((l.headerSize == 64 || l.headerSize == 16) && l.compression != kRgb)
@@ -105,9 +107,9 @@ std::optional<Layout> parse(const QByteArray& bytes)
         if (size < at + 4 * count)
             return std::nullopt;
         for (std::size_t i = 0; i < count; ++i)
-            l.masks[i] = le32(b + at + 4 * i);
+            l.masks[i] = get32(b + at + 4 * i);
         if (l.headerSize >= 56)
-            l.masks[3] = le32(b + at + 12);
+            l.masks[3] = get32(b + at + 12);
         if (l.headerSize == 40)
             afterHeader += 4 * count;
     } else if (l.bits == 16) {
@@ -187,7 +189,7 @@ QImage read(const QByteArray& bytes, QString* problem)
                 out[x] = palette[index];
                 continue;
             }
-            const std::uint32_t pixel = l->bits == 16 ? le16(row + 2 * x) : le32(row + 4 * x);
+            const std::uint32_t pixel = l->bits == 16 ? get16(row + 2 * x) : get32(row + 4 * x);
             out[x] = qRgba(channels[0]->value(pixel), channels[1]->value(pixel), channels[2]->value(pixel),
                 l->hasAlpha ? channels[3]->value(pixel) : 255);
         }

@@ -1,5 +1,7 @@
 #include "platform/picturecheck.h"
 
+#include "platform/littleendian.h"
+
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -9,10 +11,8 @@ namespace {
 
 using Bytes = const unsigned char*;
 
-std::uint32_t le32(Bytes p)
-{
-    return p[0] | (p[1] << 8) | (p[2] << 16) | (std::uint32_t(p[3]) << 24);
-}
+using le::get16;
+using le::get32;
 
 const QString kTruncated = QStringLiteral("ファイルが途中で切れています");
 const QString kDamaged = QStringLiteral("ファイルが壊れています (画像のデータが欠けているか、正しくありません)");
@@ -26,14 +26,14 @@ QString checkBmp(Bytes b, qsizetype size)
 {
     if (size < 30)
         return kTruncated;
-    const std::uint32_t offset = le32(b + 10);
-    const std::uint32_t infoSize = le32(b + 14);
+    const std::uint32_t offset = get32(b + 10);
+    const std::uint32_t infoSize = get32(b + 14);
     if (infoSize < 40 || size < 34)
         return {};
-    const auto width = static_cast<std::int32_t>(le32(b + 18));
-    const auto height = static_cast<std::int32_t>(le32(b + 22));
-    const int bits = b[28] | (b[29] << 8);
-    const std::uint32_t compression = le32(b + 30);
+    const auto width = static_cast<std::int32_t>(get32(b + 18));
+    const auto height = static_cast<std::int32_t>(get32(b + 22));
+    const int bits = int(get16(b + 28));
+    const std::uint32_t compression = get32(b + 30);
     if (compression != 0 && compression != 3)
         return {}; // run-length data has no fixed size
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)

@@ -10,7 +10,7 @@
 namespace qpx {
 namespace {
 
-using UnlhaFn = int (*)(void* hwnd, const char* cmdLine, char* output, std::uint32_t size);
+using UnlhaFn = decltype(&Unlha);
 
 constexpr char kLibraryName[] = "libunlha32.so";
 

@@ -3,27 +3,18 @@
 // (the control module's own folder first, then the usual library search), its entry "Unlha" kept
 // for later calls. Nothing is loaded when a control is created.
 
+#include "unlha32/unlha32.h"
+
 #include <QString>
 #include <cstdint>
 
 namespace qpx {
 
-// Results of Unlha.
-enum ArchiverResult : int {
-    kArchiverOk = 0,
-    kArchiverUsage = 1,
-    kArchiverNoArchive = 2,
-    kArchiverDamaged = 3,
-    kArchiverCrcMismatch = 4,
-    kArchiverFileMissing = 5,
-    kArchiverCannotWrite = 6,
-};
-
 // The archiver's output buffer: 1023 spaces and a NUL.
 inline constexpr std::uint32_t kOutputBufferSize = 1024;
 
 struct ArchiverReport {
-    int result = kArchiverOk;
+    int result = UNLHA_OK; // one of the archiver's result codes
     QString output; // the archiver's own short report, trimmed
 };
 

@@ -55,14 +55,14 @@ QString withReport(const QString& text, const ArchiverReport& report)
 AutomationError saveFailure(const QString& archive, const ArchiverReport& r)
 {
     switch (r.result) {
-    case kArchiverDamaged:
-    case kArchiverCrcMismatch:
+    case UNLHA_ERR_DAMAGED:
+    case UNLHA_ERR_CRC:
         return AutomationError(kInvalidFileFormat, withReport(
             QStringLiteral("%1 は LHA 書庫ではないか壊れているため、画像を保存できません。").arg(archive), r));
-    case kArchiverCannotWrite:
+    case UNLHA_ERR_WRITE:
         return AutomationError(platform::kFileAccessError, withReport(
             QStringLiteral("QPX ファイル %1 を書き込めません。").arg(archive), r));
-    case kArchiverFileMissing:
+    case UNLHA_ERR_NO_FILE:
         return AutomationError(platform::kFileNotFound, withReport(
             QStringLiteral("保存する作業ファイルが見つかりません。"), r));
     default:
@@ -74,14 +74,14 @@ AutomationError saveFailure(const QString& archive, const ArchiverReport& r)
 AutomationError openFailure(const QString& archive, const ArchiverReport& r)
 {
     switch (r.result) {
-    case kArchiverNoArchive:
+    case UNLHA_ERR_NO_ARCHIVE:
         return AutomationError(platform::kFileNotFound, withReport(
             QStringLiteral("QPX ファイル %1 が見つかりません。").arg(archive), r));
-    case kArchiverDamaged:
-    case kArchiverCrcMismatch:
+    case UNLHA_ERR_DAMAGED:
+    case UNLHA_ERR_CRC:
         return AutomationError(kInvalidFileFormat, withReport(
             QStringLiteral("%1 は LHA 書庫ではないか壊れているため、開けません。").arg(archive), r));
-    case kArchiverCannotWrite:
+    case UNLHA_ERR_WRITE:
         return AutomationError(platform::kFileAccessError, withReport(
             QStringLiteral("QPX ファイル %1 を一時フォルダに展開できません。").arg(archive), r));
     default:
@@ -113,7 +113,7 @@ QList<ListedMember> listMembers(const QString& archive)
     ArchiverReport report;
     for (const std::uint32_t size : kListingBufferSizes) {
         report = CallArchiver(ListCommandLine(archive), size);
-        if (report.result != kArchiverOk && report.output.size() < qsizetype(size) / 2)
+        if (report.result != UNLHA_OK && report.output.size() < qsizetype(size) / 2)
             throw openFailure(archive, report);
         if (const auto members = parseListing(report.output))
             return *members;
@@ -141,14 +141,14 @@ QString extractPicture(const QString& archive, const QList<ListedMember>& member
     const WorkFolder& folder)
 {
     ArchiverReport report = CallArchiver(OpenCommandLine(archive, folder.path(), picture.name));
-    if (report.result == kArchiverUsage) {
+    if (report.result == UNLHA_ERR_USAGE) {
         ListedMember all {QStringLiteral("%1 ほか全メンバ").arg(picture.name), 0};
         for (const ListedMember& m : members)
             all.size += m.size;
         checkRoomFor(archive, all, folder.path());
         report = CallArchiver(OpenCommandLine(archive, folder.path()));
     }
-    if (report.result != kArchiverOk)
+    if (report.result != UNLHA_OK)
         throw openFailure(archive, report);
     const QString bitmap = folder.find(bareMemberName(picture.name));
     // The archiver may write a name it could not keep (a control byte, say) in another form.
@@ -200,7 +200,7 @@ bool QPXCtrl::SaveQPX(const QImage& srcPic, const QString& strName)
     platform::runLongStep(platform::WorkStep::SavePicture, [&] { platform::savePictureBmp24(srcPic, workBitmap); });
     const ArchiverReport report = platform::runLongStep(platform::WorkStep::Archive,
         [&] { return CallArchiver(SaveCommandLine(archive, workBitmap)); });
-    if (report.result != kArchiverOk)
+    if (report.result != UNLHA_OK)
         throw saveFailure(archive, report);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <vector>
 
+#include "platform/littleendian.h"
 #include "unlha32/crc16.h"
 #include "unlha32/member_names.h"
 
@@ -13,8 +14,8 @@ namespace {
 
 using Buffer = std::vector<std::uint8_t>;
 
-std::uint32_t get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
-std::uint32_t get32(const std::uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
+using platform::le::get16;
+using platform::le::get32;
 std::uint64_t get64(const std::uint8_t* p) { return get32(p) | (std::uint64_t{get32(p + 4)} << 32); }
 
 constexpr std::uint64_t kLongestLevel3Header = 1 << 20;

@@ -6,28 +6,11 @@
 
 #include <stdexcept>
 
+#include "platform/littleendian.h"
 #include "unlha32/crc16.h"
 
 namespace unlha {
 namespace {
-
-void put16(std::vector<std::uint8_t>& h, std::size_t at, std::uint32_t v)
-{
-    h[at] = static_cast<std::uint8_t>(v);
-    h[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put32(std::vector<std::uint8_t>& h, std::size_t at, std::uint32_t v)
-{
-    put16(h, at, v);
-    put16(h, at + 2, v >> 16);
-}
-
-void put64(std::vector<std::uint8_t>& h, std::size_t at, std::uint64_t v)
-{
-    put32(h, at, static_cast<std::uint32_t>(v));
-    put32(h, at + 4, static_cast<std::uint32_t>(v >> 32));
-}
 
 bool beyondAscii(const std::string& name)
 {
@@ -56,39 +39,39 @@ std::vector<std::uint8_t> level2Header(const NewMember& m)
         ++total;
     }
     std::vector<std::uint8_t> h(total, 0);
-    put16(h, 0, static_cast<std::uint32_t>(total));
+    platform::le::put16(&h[0], static_cast<std::uint32_t>(total));
     for (int i = 0; i < 5; ++i)
         h[2 + i] = static_cast<std::uint8_t>(m.method[i]);
-    put32(h, 7, static_cast<std::uint32_t>(m.packed));
-    put32(h, 11, static_cast<std::uint32_t>(m.original));
-    put32(h, 15, m.mtime);
+    platform::le::put32(&h[7], static_cast<std::uint32_t>(m.packed));
+    platform::le::put32(&h[11], static_cast<std::uint32_t>(m.original));
+    platform::le::put32(&h[15], m.mtime);
     h[19] = 0x20;
     h[20] = 2;
-    put16(h, 21, m.crc);
+    platform::le::put16(&h[21], m.crc);
     h[23] = static_cast<std::uint8_t>(m.os);
-    put16(h, 24, static_cast<std::uint32_t>(crcExt));
+    platform::le::put16(&h[24], static_cast<std::uint32_t>(crcExt));
     std::size_t at = 26;
     h[at] = 0x00; // CRC filled in below
-    put16(h, at + crcExt - 2, static_cast<std::uint32_t>(nameExt));
+    platform::le::put16(&h[at + crcExt - 2], static_cast<std::uint32_t>(nameExt));
     at += crcExt;
     h[at] = 0x01;
     for (std::size_t i = 0; i < m.name.size(); ++i)
         h[at + 1 + i] = static_cast<std::uint8_t>(m.name[i]);
-    put16(h, at + nameExt - 2, static_cast<std::uint32_t>(pageExt ? pageExt : sizeExt));
+    platform::le::put16(&h[at + nameExt - 2], static_cast<std::uint32_t>(pageExt ? pageExt : sizeExt));
     at += nameExt;
     if (pageExt) {
         h[at] = 0x46;
-        put32(h, at + 1, kCodePage932);
-        put16(h, at + 5, static_cast<std::uint32_t>(sizeExt));
+        platform::le::put32(&h[at + 1], kCodePage932);
+        platform::le::put16(&h[at + 5], static_cast<std::uint32_t>(sizeExt));
         at += pageExt;
     }
     if (wide) {
         h[at] = 0x42;
-        put64(h, at + 1, m.packed);
-        put64(h, at + 9, m.original);
-        put16(h, at + 17, 0);
+        platform::le::put64(&h[at + 1], m.packed);
+        platform::le::put64(&h[at + 9], m.original);
+        platform::le::put16(&h[at + 17], 0);
     }
-    put16(h, 27, crc16(h.data(), h.size()));
+    platform::le::put16(&h[27], crc16(h.data(), h.size()));
     return h;
 }
 

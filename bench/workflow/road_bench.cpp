@@ -9,13 +9,13 @@
 #include "velmor/engine/renderfilter.h"
 #include "velmor/engine/sourcepixels.h"
 #include "velmor/shell/frmmain.h"
-#include "velmor/shell/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 #include "velmor/shell/viewscale.h"
 #include "platform/component/control.h"
 #include "unlha32/unlha32.h"
 #include "velmor/workflow/copyfile.h"
 #include "velmor/workflow/outputpicture.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 
 #include <benchmark/benchmark.h>
 
@@ -54,7 +54,7 @@ struct Setup {
         image.save(photo, "JPG", 90);
     }
 
-    shell::Services services(const std::shared_ptr<shell::ScriptedDialogs>& dialogs)
+    shell::Services services(const std::shared_ptr<dialogs::ScriptedDialogs>& dialogs)
     {
         shell::Services s;
         s.dialogs = dialogs;
@@ -141,7 +141,7 @@ void BM_CreateQpx(benchmark::State& state)
     QProcess::execute(QStringLiteral("%1/regsvr").arg(QCoreApplication::applicationDirPath()),
         {QStringLiteral("%1/libqpxctrl.so").arg(QCoreApplication::applicationDirPath())});
     QWidget host;
-    const auto qpxFile = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), &host);
+    const auto qpxFile = qpxclient::createQpxControl(&host);
     const QImage picture = platform::loadPicture(s.photo);
     platform::TempFile file(s.temp, QStringLiteral("Velmor"));
     platform::writeBmp24(picture, file.fd(), file.path());
@@ -158,7 +158,7 @@ void BM_CreateQpx(benchmark::State& state)
         const QImage output = workflow::loadOutputPicture(out.outputPath);
         load += seconds(t);
         t.restart();
-        workflow::SaveQPX(qpxFile.get(), output, archive);
+        qpxclient::SaveQPX(qpxFile.get(), output, archive);
         save += seconds(t);
 
         QFile::remove(archive);
@@ -181,7 +181,7 @@ BENCHMARK(BM_CreateQpx)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_OpenAndPreviewInTheWindow(benchmark::State& state)
 {
     Setup& s = setup();
-    auto dialogs = std::make_shared<shell::ScriptedDialogs>();
+    auto dialogs = std::make_shared<dialogs::ScriptedDialogs>();
     shell::Services services = s.services(dialogs);
     // The photo is larger than the screen: both views show it scaled down.
     services.availableArea = [](const QWidget*) { return QRect(0, 0, 1280, 1024); };

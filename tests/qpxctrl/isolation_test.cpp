@@ -168,7 +168,7 @@ TEST_F(IsolationTest, OnlyThePictureIsExtracted)
     writeFile(pics("sea.QPX"), withExtraMember(readFile(pics("sea.QPX")), extra));
     QDir().mkpath(pics("probe"));
     const int named = qpx::CallArchiver(QStringLiteral("e %1 -n0 %2/ sea.bmp").arg(pics("sea.QPX"), pics("probe"))).result;
-    if (named == qpx::kArchiverUsage)
+    if (named == UNLHA_ERR_USAGE)
         GTEST_SKIP() << "the archiver extracts no single member";
 
     EXPECT_TRUE(samePixels(open(*qpx, pics("sea.QPX")), testPicture()));

@@ -1,6 +1,6 @@
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 #include "velmor/shell/moxelbar.h"
-#include "velmor/shell/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -24,30 +24,40 @@ TEST(CommonDialog, FilterTextBecomesCaselessQtNameFilters)
         {"dangling description", {}},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(shell::nameFiltersFor(QString::fromUtf8(c.filter)), c.expected) << c.filter;
+        EXPECT_EQ(dialogs::nameFiltersFor(QString::fromUtf8(c.filter)), c.expected) << c.filter;
 }
 
-TEST(CommonDialog, CancelIsError32755AndChangesNothing)
+TEST(CommonDialog, CancelAnswersNothingAndChangesNothing)
 {
-    auto script = std::make_shared<shell::ScriptedDialogs>();
-    shell::CommonDialog dialog(nullptr, script);
+    auto script = std::make_shared<dialogs::ScriptedDialogs>();
+    dialogs::CommonDialog dialog(nullptr, script);
     script->files = {QStringLiteral("/pics/a.bmp"), std::nullopt};
-    dialog.ShowOpen();
+    EXPECT_EQ(dialog.ShowOpen({}), QStringLiteral("/pics/a.bmp"));
     EXPECT_EQ(dialog.FileName, QStringLiteral("/pics/a.bmp"));
-    try {
-        dialog.ShowSave();
-        FAIL() << "no error";
-    } catch (const platform::RuntimeError& e) {
-        EXPECT_EQ(e.number(), 32755);
-    }
+    EXPECT_EQ(dialog.ShowSave({}), std::nullopt);
     EXPECT_EQ(dialog.FileName, QStringLiteral("/pics/a.bmp"));
     EXPECT_EQ(script->fileRequests.back().fileName, QStringLiteral("/pics/a.bmp")) << "opens at the last path";
     EXPECT_TRUE(script->fileRequests.back().save);
 
     script->colors = {std::nullopt};
-    dialog.Color = 0x123456;
-    EXPECT_FALSE(shell::confirmed([&] { dialog.ShowColor(); }));
-    EXPECT_EQ(dialog.Color, 0x123456);
+    EXPECT_EQ(dialog.ShowColor({}, 0x123456, 0), std::nullopt);
+    EXPECT_EQ(script->colorRequests.back().color, 0x123456);
+}
+
+TEST(CommonDialog, NothingOfOneDialogReachesTheNext)
+{
+    auto script = std::make_shared<dialogs::ScriptedDialogs>();
+    dialogs::CommonDialog dialog(nullptr, script);
+    script->files = {QStringLiteral("/pics/out.bmp"), QStringLiteral("/pics/in.jpg")};
+    dialog.ShowSave({QStringLiteral("save"), QStringLiteral("b|*.bmp"), QStringLiteral("bmp"), 0x2});
+    dialog.ShowOpen({QStringLiteral("open"), QStringLiteral("all|*.*"), {}, 0x1000});
+    const dialogs::FileDialogRequest& open = script->fileRequests.back();
+    EXPECT_FALSE(open.save);
+    EXPECT_EQ(open.title, QStringLiteral("open"));
+    EXPECT_EQ(open.filter, QStringLiteral("all|*.*"));
+    EXPECT_TRUE(open.defaultExt.isEmpty()) << "the save dialog's extension stays with it";
+    EXPECT_EQ(open.flags, 0x1000);
+    EXPECT_EQ(open.fileName, QStringLiteral("/pics/out.bmp")) << "only the last path carries over";
 }
 
 TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)
@@ -63,7 +73,7 @@ TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)
         {open, 0, "jpg"}, {open, 1, "dflt"}, {open, 2, "dflt"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(shell::suffixForFilter(c.filter, c.index, QStringLiteral("dflt")), QLatin1String(c.expected))
+        EXPECT_EQ(dialogs::suffixForFilter(c.filter, c.index, QStringLiteral("dflt")), QLatin1String(c.expected))
             << c.filter.toStdString() << " entry " << c.index;
 
     // Qt's own dialog, never shown, confirmed with a bare name under each type.
@@ -75,7 +85,7 @@ TEST(CommonDialog, TheChosenTypeDecidesTheExtensionOfABareName)
     } typed[] = {{0, "typetest", "typetest.bmp"}, {1, "typetest", "typetest.qpx"}, {2, "typetest", "typetest.bmp"},
         {1, "photo.bmp", "photo.bmp"}};
     for (const auto& t : typed) {
-        const auto dialog = shell::makeFileDialog(nullptr, {true, {}, save, QStringLiteral("bmp"), 0, {}, dir.path()});
+        const auto dialog = dialogs::makeFileDialog(nullptr, {true, {}, save, QStringLiteral("bmp"), 0, {}, dir.path()});
         dialog->selectNameFilter(dialog->nameFilters().at(t.type));
         dialog->selectFile(QLatin1String(t.name));
         QMetaObject::invokeMethod(dialog.get(), "accept"); // the OK button
@@ -89,16 +99,16 @@ TEST(CommonDialog, AFileDialogOpensAtTheLastPathElseAtItsInitialFolder)
     QTemporaryDir dir;
     QDir(dir.path()).mkpath(QStringLiteral("a"));
     QDir(dir.path()).mkpath(QStringLiteral("b"));
-    const auto first = shell::makeFileDialog(nullptr, {false, {}, QStringLiteral("all|*.*"), {}, 0, {}, dir.path() + QStringLiteral("/a")});
+    const auto first = dialogs::makeFileDialog(nullptr, {false, {}, QStringLiteral("all|*.*"), {}, 0, {}, dir.path() + QStringLiteral("/a")});
     EXPECT_EQ(first->directory().absolutePath(), dir.path() + QStringLiteral("/a"));
-    const auto again = shell::makeFileDialog(nullptr,
+    const auto again = dialogs::makeFileDialog(nullptr,
         {false, {}, QStringLiteral("all|*.*"), {}, 0, dir.path() + QStringLiteral("/b/x.png"), dir.path() + QStringLiteral("/a")});
     EXPECT_EQ(again->directory().absolutePath(), dir.path() + QStringLiteral("/b"));
 }
 
 TEST(JapaneseInterface, QtsOwnDialogTextsAreJapanese)
 {
-    ASSERT_TRUE(shell::installJapaneseTranslations(*QCoreApplication::instance()));
+    ASSERT_TRUE(dialogs::installJapaneseTranslations(*QCoreApplication::instance()));
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "&Open"), QStringLiteral("開く(&O)"));
 }
 

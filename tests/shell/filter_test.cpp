@@ -78,7 +78,7 @@ TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlo
         QTest::mouseDClick(w.picFilt[5], Qt::LeftButton);
 
         ASSERT_FALSE(dialogs->colorRequests.empty());
-        const shell::ColorDialogRequest& r = dialogs->colorRequests.back();
+        const dialogs::ColorDialogRequest& r = dialogs->colorRequests.back();
         EXPECT_EQ(r.title, QStringLiteral("カスタムフィルタ基本色の選択"));
         EXPECT_EQ(r.flags, 3);
         EXPECT_EQ(r.color, s.expectedStart);

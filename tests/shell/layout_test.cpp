@@ -64,7 +64,7 @@ TEST_F(Layout, AResizeBeforeTheBaseSizesAreRecordedLaysNothingOut)
 
 TEST(LayoutRule, ComputesInSinglePrecisionFromTheBaseSizes)
 {
-    shell::FormState base;
+    workflow::FormState base;
     base.BaseFormWidth = 8220.5f;
     base.BaseFormHeight = 5700.25f;
     base.BaseSourceWidth = 3720;

@@ -4,7 +4,7 @@
 // test's own, 15 twips to the pixel, and a yield that handles events at every yield point.
 
 #include "velmor/shell/frmmain.h"
-#include "velmor/shell/scripteddialogs.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ struct WindowFixture : ::testing::Test {
     QString tempFolder = dir.path() + QStringLiteral("/temp/");
     QString settingsFile = dir.path() + QStringLiteral("/settings/Velmor.ini");
     QString programFolder = dir.path() + QStringLiteral("/bin");
-    std::shared_ptr<shell::ScriptedDialogs> dialogs = std::make_shared<shell::ScriptedDialogs>();
+    std::shared_ptr<dialogs::ScriptedDialogs> dialogs = std::make_shared<dialogs::ScriptedDialogs>();
     QStringList messages;
     QStringList helpOpened;
     std::unique_ptr<frmMain> window;

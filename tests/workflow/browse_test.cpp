@@ -28,7 +28,7 @@ TEST_F(Browse, OpensEachKindOfPictureIntoViewGridAndField)
         EXPECT_FALSE(w.SourceTempPath.isEmpty());
         EXPECT_TRUE(tempFiles().isEmpty()) << "the temporary source bitmap is gone once read";
     }
-    const shell::FileDialogRequest& r = dialogs->fileRequests.back();
+    const dialogs::FileDialogRequest& r = dialogs->fileRequests.back();
     EXPECT_FALSE(r.save);
     EXPECT_EQ(r.title, QStringLiteral("元画像の読込"));
     EXPECT_EQ(r.filter, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"));

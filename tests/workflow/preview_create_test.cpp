@@ -13,6 +13,7 @@ TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
     frmMain& w = open();
     dialogs->colors.push_back(kCustom);
     w.picFilt_DblClick(5);
+    const engine::ColorValue colours[] = {0x00808080, 0x0040C0C0, 0x004040C0, 0x00C04040, 0x0040C040, kCustom};
     for (const char* kind : {"bmp", "jpg", "gif", "png"}) {
         const QString path = write(QString::fromLatin1(kind));
         browse(path);
@@ -21,7 +22,7 @@ TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
             w.optFilt[i]->click();
             w.cmdPrev->click();
             ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-            EXPECT_EQ(testsupport::readFile(w.OutputTempPath), expectedOutput(path, w.picFilt[i]->backColor()));
+            EXPECT_EQ(testsupport::readFile(w.OutputTempPath), expectedOutput(path, colours[i]));
             EXPECT_TRUE(w.PreviewFresh);
             EXPECT_EQ(w.picPrev->picture().convertToFormat(QImage::Format_RGB32),
                 platform::loadPicture(w.OutputTempPath).convertToFormat(QImage::Format_RGB32));
@@ -55,7 +56,7 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("OUT.PNG")), previewed);
     EXPECT_TRUE(tempFiles().isEmpty());
 
-    const shell::FileDialogRequest& r = dialogs->fileRequests.back();
+    const dialogs::FileDialogRequest& r = dialogs->fileRequests.back();
     EXPECT_TRUE(r.save);
     EXPECT_EQ(r.title, QStringLiteral("作成画像の保存"));
     EXPECT_EQ(r.defaultExt, QStringLiteral("bmp"));

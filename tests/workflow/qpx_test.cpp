@@ -1,6 +1,6 @@
 #include "road.h"
 
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 
 #include <QLineEdit>
 
@@ -17,7 +17,7 @@ struct FakeQpx : platform::component::Control {
     QVariant invoke(int dispId, QVariantList& args) override
     {
         calls.emplace_back(dispId, args);
-        if (dispId == workflow::kDispOpenQPX)
+        if (dispId == 0x60030001) // OpenQPX
             return QVariant::fromValue(picture);
         if (!saveWritesNothing)
             args[0].value<QImage>().save(args[1].toString(), "PNG");
@@ -30,9 +30,9 @@ using Qpx = RoadFixture;
 TEST(QpxPath, OnlyTheLastFourCharactersDecide)
 {
     for (const char* yes : {"a.qpx", "a.Qpx", "/p/a.QPX", ".QPX"})
-        EXPECT_TRUE(workflow::isQpxPath(QString::fromLatin1(yes))) << yes;
+        EXPECT_TRUE(qpxclient::isQpxPath(QString::fromLatin1(yes))) << yes;
     for (const char* no : {"photo.jpeg", "a.QPX.bmp", "a.qpx ", "QPX", "a.lzh"})
-        EXPECT_FALSE(workflow::isQpxPath(QString::fromLatin1(no))) << no;
+        EXPECT_FALSE(qpxclient::isQpxPath(QString::fromLatin1(no))) << no;
 }
 
 TEST_F(Qpx, QpxNamesGoToTheControlAndOtherNamesToTheLoader)

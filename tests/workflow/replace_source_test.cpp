@@ -48,4 +48,26 @@ TEST_F(ReplaceSource, CreateOverTheSourceAsksAndWritesOnlyWhenTheUserAgrees)
     EXPECT_TRUE(w.OutputTempPath.isEmpty());
 }
 
+TEST_F(ReplaceSource, EachWindowKnowsOnlyItsOwnSource)
+{
+    open();
+    const QString photo = write(QStringLiteral("jpg"), QStringLiteral("photo.jpg"));
+    browse(photo);
+    window.reset();
+
+    // A new window (perhaps where the old one lay in memory) has opened nothing, so nothing it
+    // writes is a source; once it opens another picture, only that one is.
+    open();
+    const QString other = write(QStringLiteral("png"), QStringLiteral("other.png"));
+    const QByteArray otherBytes = testsupport::readFile(other);
+    browse(other);
+    create(photo);
+    EXPECT_TRUE(asked.isEmpty()) << asked.join('\n').toStdString();
+    create(other);
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_TRUE(testsupport::readFile(photo).startsWith("BM")) << "written without asking";
+    EXPECT_EQ(testsupport::readFile(other), otherBytes) << "refused, so untouched";
+}
+
 } // namespace

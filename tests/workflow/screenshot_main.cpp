@@ -3,8 +3,8 @@
 // (docs/screenshots/make.sh), so that the title bar is drawn too.
 
 #include "velmor/shell/frmmain.h"
-#include "velmor/shell/japanese.h"
-#include "velmor/shell/scripteddialogs.h"
+#include "velmor/dialogs/japanese.h"
+#include "tests/support/scripteddialogs.h"
 
 #include <QApplication>
 #include <QDir>
@@ -86,11 +86,11 @@ int main(int argc, char** argv)
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString pictures = QString::fromLocal8Bit(argv[2]);
-    shell::installJapaneseTranslations(app);
-    QApplication::setFont(shell::japaneseUiFont());
+    dialogs::installJapaneseTranslations(app);
+    QApplication::setFont(dialogs::japaneseUiFont());
 
     QTemporaryDir work;
-    auto dialogs = std::make_shared<shell::ScriptedDialogs>();
+    auto dialogs = std::make_shared<dialogs::ScriptedDialogs>();
     shell::Services services;
     services.dialogs = dialogs;
     services.tempFolder = [&] { return work.path() + QStringLiteral("/"); };

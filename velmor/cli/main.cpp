@@ -12,9 +12,9 @@
 #include "velmor/cli/stopsignals.h"
 #include "velmor/cli/stdoutput.h"
 #include "velmor/engine/filters.h"
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 #include "velmor_version.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -81,10 +81,10 @@ std::vector<Job> planJobs(const cli::Options& options)
 void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
 {
     std::unique_ptr<cli::Source> source =
-        workflow::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
+        qpxclient::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
     if (cli::isStandardOutput(job.output))
         cli::writeFilteredBitmapToStandardOutput(*source, colour);
-    else if (workflow::isQpxPath(job.output)) {
+    else if (qpxclient::isQpxPath(job.output)) {
         const QImage picture = cli::filteredPicture(*source, colour);
         if (gStop) // past this point the save runs to its end and counts as written
             throw cli::Stopped{};
@@ -128,7 +128,7 @@ int main(int argc, char** argv)
 
     // The QPX control is a widget and needs a widget application; a command never shows it.
     const bool needsQpx = std::any_of(jobs.begin(), jobs.end(),
-        [](const Job& j) { return workflow::isQpxPath(j.input) || workflow::isQpxPath(j.output); });
+        [](const Job& j) { return qpxclient::isQpxPath(j.input) || qpxclient::isQpxPath(j.output); });
     std::unique_ptr<QCoreApplication> app;
     qInstallMessageHandler(quietQtMessages);
     if (needsQpx) {
@@ -138,7 +138,7 @@ int main(int argc, char** argv)
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);
     }
-    shell::installJapaneseTranslations(*app); // Qt's readers give their reasons in Japanese too
+    dialogs::installJapaneseTranslations(*app); // Qt's readers give their reasons in Japanese too
     std::unique_ptr<cli::QpxHost> qpx = needsQpx ? std::make_unique<cli::QpxHost>() : nullptr;
 
     engine::ColorValue custom = 0;

@@ -1,7 +1,7 @@
 #include "velmor/cli/options.h"
 
 #include "velmor/engine/filters.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -35,7 +35,7 @@ std::optional<engine::ColorValue> parseColour(const QString& text)
 
 OutputKind outputKindOf(const QString& path)
 {
-    return workflow::isQpxPath(path) ? OutputKind::Qpx : OutputKind::Bmp;
+    return qpxclient::isQpxPath(path) ? OutputKind::Qpx : OutputKind::Bmp;
 }
 
 QString outputInDir(const QString& dir, const QString& input, OutputKind kind)

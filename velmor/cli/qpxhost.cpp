@@ -1,8 +1,7 @@
 #include "velmor/cli/qpxhost.h"
 
 #include "platform/component/messagebox.h"
-#include "platform/component/regcommand.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -28,12 +27,12 @@ void QpxHost::onMainThread(const std::function<void(platform::component::Control
         try {
             if (!control_ && !creationError_) {
                 try {
-                    control_ = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), &window_);
+                    control_ = qpxclient::createQpxControl(&window_);
                 } catch (const platform::component::AutomationError& e) {
                     // Every QPX file of the run gets the same reason, with the way out.
                     creationError_ = platform::component::AutomationError(e.number(),
                         QStringLiteral("%1 (登録するには %2)")
-                            .arg(e.text(), platform::component::registrationCommand(QStringLiteral("libqpxctrl.so"))));
+                            .arg(e.text(), qpxclient::registrationCommand()));
                 }
             }
             if (creationError_)
@@ -54,7 +53,7 @@ void QpxHost::onMainThread(const std::function<void(platform::component::Control
 QImage QpxHost::open(const QString& path)
 {
     QImage picture;
-    onMainThread([&](platform::component::Control* qpxFile) { picture = workflow::OpenQPX(qpxFile, path); });
+    onMainThread([&](platform::component::Control* qpxFile) { picture = qpxclient::OpenQPX(qpxFile, path); });
     if (picture.isNull())
         throw platform::RuntimeError(platform::kInvalidPicture, QStringLiteral("%1: 画像がありません").arg(path));
     return picture;
@@ -62,7 +61,7 @@ QImage QpxHost::open(const QString& path)
 
 void QpxHost::save(const QImage& picture, const QString& path)
 {
-    onMainThread([&](platform::component::Control* qpxFile) { workflow::SaveQPX(qpxFile, picture, path); });
+    onMainThread([&](platform::component::Control* qpxFile) { qpxclient::SaveQPX(qpxFile, picture, path); });
 }
 
 } // namespace cli

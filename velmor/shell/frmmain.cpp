@@ -2,13 +2,15 @@
 
 #include "platform/component/control.h"
 #include "platform/fs.h"
+#include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
 #include "platform/yield.h"
+#include "velmor/engine/filters.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/shell/captions.h"
 #include "velmor/shell/framestyle.h"
 #include "velmor/shell/icon.h"
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 #include "velmor/shell/version.h"
 #include "velmor/workflow/commands.h"
 #include "velmor_version.h"
@@ -32,7 +34,6 @@
 
 namespace {
 
-constexpr engine::ColorValue kSwatchColors[6] = {0x00808080, 0x0040C0C0, 0x004040C0, 0x00C04040, 0x0040C040, 0x00000000};
 const char* const kOptionCaptions[6] = {"ﾓﾉｸﾛ", "ｾﾋﾟｱ", "赤", "青", "緑", "ｶｽﾀﾑ"};
 
 struct Place {
@@ -58,14 +59,14 @@ void frmMain::removeTempFile(const QString& path)
 frmMain::frmMain(shell::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
               | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint)
-    , cdlFile(this, services.dialogs ? services.dialogs : shell::qtDialogBackend())
+    , cdlFile(this, services.dialogs ? services.dialogs : dialogs::qtDialogBackend())
     , services_(std::move(services))
     , twips_(services_.twipsPerPixel)
     , settings_(services_.settingsFile)
 {
     setWindowTitle(QStringLiteral("べるもあ"));
     setWindowIcon(QIcon(QPixmap::fromImage(shell::velmorIconImage())));
-    setFont(shell::japaneseUiFont());
+    setFont(dialogs::japaneseUiFont());
     setFixedSize(twips_.toPixels(8100), twips_.toPixels(5235));
 
     auto place = [this](QWidget* w, const Place& p) { w->setGeometry(twips_.toPixels(p.left, p.top, p.width, p.height)); };
@@ -85,7 +86,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     for (int i = 0; i < 6; ++i) {
         picFilt[i] = new shell::PictureBox(Frame1);
         picFilt[i]->setBorder(true);
-        picFilt[i]->setBackColor(kSwatchColors[i]);
+        picFilt[i]->setBackColor(engine::filterColor(i, CustomColor));
         picFilt[i]->setFocusPolicy(Qt::TabFocus);
         place(picFilt[i], kSwatchPlaces[i]);
         optFilt[i] = new QRadioButton(QString::fromUtf8(kOptionCaptions[i]), Frame1);
@@ -137,9 +138,9 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
 
     // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
     // module gone) the window still works for every other kind of picture, and a QPX name gets a
-    // message instead (velmor/workflow/qpxfile.cpp).
+    // message instead.
     try {
-        qpxFile = platform::component::createControl(QStringLiteral("QPXControl.QPXCtrl"), this);
+        qpxFile = qpxclient::createQpxControl(this);
     } catch (const platform::component::AutomationError& e) {
         qWarning("%s", qUtf8Printable(e.text()));
     }
@@ -193,8 +194,7 @@ bool frmMain::Form_Load()
         InitTempFolder();
         SaveUpdateInfo();
         const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
-        CustomColor = engine::HexToColor(stored); // text that is no colour gives black
-        picFilt[5]->setBackColor(CustomColor);
+        setCustomColor(engine::HexToColor(stored)); // text that is no colour gives black
         cdlFile.InitDir = startFolder();
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\n\nべるもあを終了します。"));
@@ -320,17 +320,21 @@ void frmMain::optFilt_Click(int Index)
     PreviewFresh = false;
 }
 
+void frmMain::setCustomColor(engine::ColorValue color)
+{
+    CustomColor = color;
+    picFilt[engine::kCustomFilter]->setBackColor(color);
+}
+
 void frmMain::picFilt_DblClick(int Index)
 {
-    if (Index < 5)
+    if (Index != engine::kCustomFilter)
         return;
-    cdlFile.Color = CustomColor;
-    cdlFile.DialogTitle = QStringLiteral("カスタムフィルタ基本色の選択");
-    cdlFile.Flags = shell::cdlCCRGBInit | shell::cdlCCFullOpen;
-    if (!shell::confirmed([this] { cdlFile.ShowColor(); }))
+    const auto chosen = cdlFile.ShowColor(QStringLiteral("カスタムフィルタ基本色の選択"), CustomColor,
+        dialogs::cdlCCRGBInit | dialogs::cdlCCFullOpen);
+    if (!chosen)
         return;
-    CustomColor = cdlFile.Color;
-    picFilt[5]->setBackColor(CustomColor);
+    setCustomColor(*chosen);
     PreviewFresh = false;
     try {
         settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));

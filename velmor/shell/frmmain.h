@@ -5,8 +5,8 @@
 
 #include "platform/component/control.h"
 #include "platform/longwork.h"
-#include "velmor/shell/commondialog.h"
-#include "velmor/shell/formstate.h"
+#include "velmor/dialogs/commondialog.h"
+#include "velmor/workflow/formstate.h"
 #include "velmor/shell/moxelbar.h"
 #include "velmor/shell/picturebox.h"
 #include "velmor/shell/screenfit.h"
@@ -29,7 +29,7 @@ class QRadioButton;
 // The three states of the window, which alone decide what the five commands allow.
 enum class CommandState { NoSource, SourceLoaded, Rendering };
 
-class frmMain : public QWidget, public shell::FormState, private workflow::Window {
+class frmMain : public QWidget, public workflow::FormState, private workflow::Window {
     Q_OBJECT
 public:
     explicit frmMain(shell::Services services = {}, QWidget* parent = nullptr);
@@ -67,7 +67,7 @@ public:
     shell::MoxelBar* mxbPrv;
     // The QPX control; null until the window places one.
     std::unique_ptr<platform::component::Control> qpxFile;
-    shell::CommonDialog cdlFile;
+    dialogs::CommonDialog cdlFile;
 
     // Event handlers.
     void Form_KeyDown(int& KeyCode, Qt::KeyboardModifiers Shift);
@@ -105,13 +105,15 @@ private:
     // The window manager framed the window, or it went to another screen: a source view that no
     // longer lets the window fit is shown smaller.
     void refitToScreen();
+    // The custom filter's colour, which its swatch shows.
+    void setCustomColor(engine::ColorValue color);
     // A temporary file of ours, deleted if it still exists.
     static void removeTempFile(const QString& path);
     void runCommand(const std::function<void(workflow::Window&)>& command);
 
     // workflow::Window
-    shell::FormState& form() override { return *this; }
-    shell::CommonDialog& fileDialog() override { return cdlFile; }
+    workflow::FormState& form() override { return *this; }
+    dialogs::CommonDialog& fileDialog() override { return cdlFile; }
     platform::component::Control* qpxControl() override { return qpxFile.get(); }
     void setFileText(const QString& path) override;
     void setSourcePicture(const QImage& picture) override;

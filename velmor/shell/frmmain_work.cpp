@@ -4,6 +4,7 @@
 #include "velmor/shell/frmmain.h"
 
 #include "platform/yield.h"
+#include "velmor/engine/filters.h"
 #include "velmor/engine/renderfilter.h"
 
 #include <QRadioButton>
@@ -11,10 +12,10 @@
 
 engine::ColorValue frmMain::selectedFilterColor() const
 {
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < engine::kFilterCount; ++i)
         if (optFilt[i]->isChecked())
-            return picFilt[i]->backColor();
-    return picFilt[0]->backColor();
+            return engine::filterColor(i, CustomColor);
+    return engine::filterColor(0, CustomColor);
 }
 
 void frmMain::RenderFilter()

@@ -2,7 +2,7 @@
 // The window follows the source picture: the preview view takes the source view's size and stands
 // to its right, and the window grows to hold both, never below its designed size.
 
-#include "velmor/shell/formstate.h"
+#include "velmor/workflow/formstate.h"
 
 namespace shell {
 
@@ -14,6 +14,6 @@ struct LayoutTargets {
 
 // What the window and picPrev become for a source view of the given size (twips). Each result is
 // computed without intermediate rounding and rounded to single precision once.
-LayoutTargets layoutFor(const FormState& base, float sourceWidth, float sourceHeight);
+LayoutTargets layoutFor(const workflow::FormState& base, float sourceWidth, float sourceHeight);
 
 } // namespace shell

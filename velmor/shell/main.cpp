@@ -2,7 +2,7 @@
 
 #include "platform/tempsweep.h"
 #include "velmor/shell/frmmain.h"
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 #include "velmor/shell/openfile.h"
 #include "velmor/shell/startargs.h"
 
@@ -19,8 +19,8 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName(QStringLiteral("Velmor"));
     QApplication::setApplicationName(QStringLiteral("Velmor"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.velmor.Velmor")); // the menu entry's icon and name
-    shell::installJapaneseTranslations(app);
-    QApplication::setFont(shell::japaneseUiFont());
+    dialogs::installJapaneseTranslations(app);
+    QApplication::setFont(dialogs::japaneseUiFont());
     platform::sweepTempFolderAtStartUp(); // what killed runs left in the temporary folder
 
     frmMain window;

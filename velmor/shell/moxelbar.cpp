@@ -1,7 +1,7 @@
 #include "velmor/shell/moxelbar.h"
 
-#include "velmor/shell/colors.h"
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/colors.h"
+#include "velmor/dialogs/japanese.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -12,7 +12,7 @@ namespace shell {
 MoxelBar::MoxelBar(QWidget* parent) : QWidget(parent), text_(QStringLiteral("処理中..."))
 {
     // The stored font is ＭＳ Ｐゴシック 11.25 pt; where it is missing, the Japanese UI font.
-    QFont font = japaneseUiFont();
+    QFont font = dialogs::japaneseUiFont();
     font.setFamilies(QStringList{QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic")} + font.families());
     font.setPointSizeF(11.25);
     font.setWeight(QFont::Normal);
@@ -49,11 +49,11 @@ void MoxelBar::paintEvent(QPaintEvent*)
     const double span = double(max_) - double(min_);
     const double share = span > 0 ? std::clamp((double(value_) - min_) / span, 0.0, 1.0) : 0.0;
     const QRect filled(1, 1, static_cast<int>(std::lround((width() - 2) * share)), height() - 2);
-    p.fillRect(filled, toQColor(barColor_));
+    p.fillRect(filled, dialogs::toQColor(barColor_));
     p.setPen(palette().color(QPalette::Dark));
     p.drawRect(frame);
     // The text stays readable over any bar colour: light over a dark fill, dark elsewhere.
-    const QColor bar = toQColor(barColor_);
+    const QColor bar = dialogs::toQColor(barColor_);
     p.setClipRect(filled);
     p.setPen(qGray(bar.rgb()) < 128 ? Qt::white : Qt::black);
     p.drawText(rect(), Qt::AlignCenter, text_);

@@ -1,6 +1,6 @@
 #include "velmor/shell/picturebox.h"
 
-#include "velmor/shell/colors.h"
+#include "velmor/dialogs/colors.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -51,7 +51,7 @@ void PictureBox::setSizePixels(const QSize& size)
 void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), toQColor(backColor_));
+    p.fillRect(event->rect(), dialogs::toQColor(backColor_));
     if (!picture_.isNull())
         p.drawImage(0, 0, picture_);
     if (border_) {

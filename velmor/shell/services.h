@@ -3,7 +3,7 @@
 // tests fill them in, so that no test waits on a dialog or message box or touches the user's
 // settings, temporary folder or help viewer.
 
-#include "velmor/shell/commondialog.h"
+#include "velmor/dialogs/commondialog.h"
 
 #include <QRect>
 #include <QString>
@@ -16,7 +16,7 @@ class QWidget;
 namespace shell {
 
 struct Services {
-    std::shared_ptr<DialogBackend> dialogs;                      // Qt's dialogs
+    std::shared_ptr<dialogs::DialogBackend> dialogs;                     // Qt's dialogs
     std::function<void(QWidget*, const QString&)> showMessage;   // a modal Japanese message box
     std::function<void(const QString&)> openHelp;                // the desktop's viewer for the file
     std::function<QString()> tempFolder;                         // platform::privateTempFolder

@@ -8,7 +8,7 @@
 #include "platform/picture.h"
 #include "platform/tempnames.h"
 #include "velmor/engine/sourcepixels.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 #include "velmor/workflow/sourceguard.h"
 
 #include <QFile>
@@ -28,10 +28,10 @@ OpenedSource openSource(Window& window, const QString& path)
 {
     OpenedSource source;
     try {
-        if (isQpxPath(path)) {
+        if (qpxclient::isQpxPath(path)) {
             // Two steps in the control: the archive unpacked, its bitmap read.
             const LongWork work(window, 2);
-            source.picture = OpenQPX(window.qpxControl(), path);
+            source.picture = qpxclient::OpenQPX(window.qpxControl(), path);
         } else {
             source.picture = platform::loadPicture(path);
         }
@@ -72,13 +72,12 @@ OpenedSource openSource(Window& window, const QString& path)
 
 void cmdBrws_Click(Window& window)
 {
-    shell::CommonDialog& dialog = window.fileDialog();
-    dialog.DialogTitle = QStringLiteral("元画像の読込");
-    dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*");
-    dialog.Flags = shell::cdlOFNHideReadOnly | shell::cdlOFNFileMustExist | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
-    if (!shell::confirmed([&] { dialog.ShowOpen(); }))
+    const auto path = window.fileDialog().ShowOpen({QStringLiteral("元画像の読込"),
+        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"),
+        {}, dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+    if (!path)
         return;
-    openPicture(window, dialog.FileName);
+    openPicture(window, *path);
 }
 
 void openPicture(Window& window, const QString& path)
@@ -91,9 +90,9 @@ void openPicture(Window& window, const QString& path)
         return;
     }
 
-    shell::FormState& form = window.form();
+    workflow::FormState& form = window.form();
     window.setFileText(path);
-    rememberSourceFile(window, path);
+    form.OpenedFile = identifySourceFile(path);
     window.setSourcePicture(source.picture);
     form.SourceTempPath = source.tempPath;
     window.setPreviewPicture(QImage());

@@ -8,7 +8,7 @@
 #include "platform/longwork.h"
 #include "velmor/workflow/copyfile.h"
 #include "velmor/workflow/outputpicture.h"
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 #include "velmor/workflow/sourceguard.h"
 
 #include <QFile>
@@ -18,18 +18,16 @@ namespace workflow {
 
 void cmdMake_Click(Window& window)
 {
-    shell::CommonDialog& dialog = window.fileDialog();
-    dialog.DialogTitle = QStringLiteral("作成画像の保存");
-    dialog.DefaultExt = QStringLiteral("bmp");
-    dialog.Filter = QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*");
-    dialog.Flags = shell::cdlOFNOverwritePrompt | shell::cdlOFNExplorer | shell::cdlOFNLongNames;
-    if (!shell::confirmed([&] { dialog.ShowSave(); }))
+    const auto chosen = window.fileDialog().ShowSave({QStringLiteral("作成画像の保存"),
+        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"), QStringLiteral("bmp"),
+        dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+    if (!chosen)
         return;
-    const QString destination = dialog.FileName;
-    if (!mayWriteOverSource(window, destination, isQpxPath(destination)))
+    const QString destination = *chosen;
+    if (!mayWriteOverSource(window.form().OpenedFile, destination, qpxclient::isQpxPath(destination)))
         return; // the source picture stays; nothing is rendered or written
 
-    shell::FormState& form = window.form();
+    workflow::FormState& form = window.form();
     if (!form.PreviewFresh) {
         try {
             window.RenderFilter();
@@ -42,14 +40,14 @@ void cmdMake_Click(Window& window)
     // A destination that is the output bitmap itself must not be deleted after the copy.
     const QString canonical = QFileInfo(destination).canonicalFilePath();
     const bool isOutputItself = !canonical.isEmpty() && canonical == QFileInfo(form.OutputTempPath).canonicalFilePath();
-    const bool qpx = isQpxPath(destination);
+    const bool qpx = qpxclient::isQpxPath(destination);
     try {
         if (qpx) {
             // Three steps: the output read back as a picture, the control's work bitmap, the archive.
             const LongWork work(window, 3);
             const QImage picture = platform::runLongStep(platform::WorkStep::LoadPicture,
                 [&] { return loadOutputPicture(form.OutputTempPath); });
-            SaveQPX(window.qpxControl(), picture, destination);
+            qpxclient::SaveQPX(window.qpxControl(), picture, destination);
         }
         else if (!isOutputItself)
             copyFileReplacing(form.OutputTempPath, destination);

@@ -9,7 +9,7 @@ namespace workflow {
 
 void cmdPrev_Click(Window& window)
 {
-    shell::FormState& form = window.form();
+    workflow::FormState& form = window.form();
     window.setPreviewPicture(QImage());
     // With the view emptied, an earlier output is no longer the one shown.
     form.PreviewFresh = false;

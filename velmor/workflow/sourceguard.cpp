@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 #include <QMessageBox>
 #include <mutex>
 #include <optional>
@@ -12,23 +11,8 @@
 namespace workflow {
 namespace {
 
-struct FileId {
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-std::optional<FileId> identify(const QString& path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return std::nullopt;
-    return FileId {st.st_dev, st.st_ino};
-}
-
 std::mutex gMutex;
 ReplaceQuestion gQuestion;
-// The source file of each window, by the file itself, so a renamed source is still recognised.
-QHash<const Window*, FileId> gSources;
 
 bool askUser(const QString& text)
 {
@@ -45,24 +29,22 @@ void setReplaceQuestion(ReplaceQuestion question)
     gQuestion = std::move(question);
 }
 
-void rememberSourceFile(const Window& window, const QString& path)
+std::optional<SourceFile> identifySourceFile(const QString& path)
 {
-    std::lock_guard lock(gMutex);
-    if (const auto id = identify(path))
-        gSources.insert(&window, *id);
-    else
-        gSources.remove(&window);
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return SourceFile {st.st_dev, st.st_ino};
 }
 
-bool mayWriteOverSource(const Window& window, const QString& destination, bool qpx)
+bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx)
 {
+    const auto target = identifySourceFile(destination);
+    if (!source || !target || source->device != target->device || source->inode != target->inode)
+        return true;
     ReplaceQuestion question;
     {
         std::lock_guard lock(gMutex);
-        const auto source = gSources.constFind(&window);
-        const auto target = identify(destination);
-        if (source == gSources.constEnd() || !target || source->device != target->device || source->inode != target->inode)
-            return true;
         question = gQuestion ? gQuestion : askUser;
     }
     const QString name = QFileInfo(destination).fileName();

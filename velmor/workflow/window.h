@@ -2,8 +2,8 @@
 // What the Browse, Preview and Create commands need of the main window: its shared state, its
 // dialog, its views and commands, and its QPX control.
 
-#include "velmor/shell/commondialog.h"
-#include "velmor/shell/formstate.h"
+#include "velmor/dialogs/commondialog.h"
+#include "velmor/workflow/formstate.h"
 
 #include <QImage>
 #include <QSize>
@@ -19,8 +19,8 @@ class Window {
 public:
     virtual ~Window() = default;
 
-    virtual shell::FormState& form() = 0;
-    virtual shell::CommonDialog& fileDialog() = 0;
+    virtual workflow::FormState& form() = 0;
+    virtual dialogs::CommonDialog& fileDialog() = 0;
     // qpxFile; null while the window has no QPX control.
     virtual platform::component::Control* qpxControl() = 0;
 

@@ -6,10 +6,12 @@
 
 #include "velmor/engine/colorvalues.h"
 #include "velmor/engine/sourcepixels.h"
+#include "velmor/workflow/sourceguard.h"
 
 #include <QString>
+#include <optional>
 
-namespace shell {
+namespace workflow {
 
 struct FormState {
     // Outer size of the window, frame included, at start-up (twips).
@@ -25,6 +27,8 @@ struct FormState {
     QString TempFolder;
     // Pixels of the current source picture.
     engine::SourcePixels SourcePixels;
+    // The file the current source was opened from; nothing before the first or when it is gone.
+    std::optional<SourceFile> OpenedFile;
     // The temporary source bitmap (gone once it has been read).
     QString SourceTempPath;
     // The rendered output bitmap; empty when there is none.
@@ -34,4 +38,4 @@ struct FormState {
     bool PreviewFresh = false;
 };
 
-} // namespace shell
+} // namespace workflow

@@ -1,4 +1,4 @@
-#include "velmor/shell/japanese.h"
+#include "velmor/dialogs/japanese.h"
 
 #include <QApplication>
 #include <QFontDatabase>
@@ -6,7 +6,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace shell {
+namespace dialogs {
 
 bool installJapaneseTranslations(QCoreApplication& app)
 {
@@ -38,4 +38,4 @@ QFont japaneseUiFont()
     return font;
 }
 
-} // namespace shell
+} // namespace dialogs

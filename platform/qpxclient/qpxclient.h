@@ -1,21 +1,27 @@
 #pragma once
-// The one place where the workflow meets the QPX control qpxFile. The control is called late, by
-// dispatch identifier; pictures cross as QImage, a null QImage being no picture.
+// A host's side of the QPX control: the control found by its programmatic identifier and called
+// late, by dispatch identifier. Pictures cross as QImage, a null QImage being no picture. The
+// window and velmor-filter both reach the control through here.
+
+#include "platform/component/control.h"
 
 #include <QImage>
 #include <QString>
+#include <memory>
 
-namespace platform::component {
-class Control;
-}
+class QWidget;
 
-namespace workflow {
-
-constexpr int kDispSaveQPX = 0x60030000;
-constexpr int kDispOpenQPX = 0x60030001;
+namespace qpxclient {
 
 // A path whose last four characters are ".QPX" in any case belongs to the QPX control.
 bool isQpxPath(const QString& path);
+
+// The command that registers the control's module, as advice in messages.
+QString registrationCommand();
+
+// A new QPX control on parent. Throws platform::component::AutomationError when the control is
+// not registered or its module cannot be loaded.
+std::unique_ptr<platform::component::Control> createQpxControl(QWidget* parent);
 
 // The picture in the QPX file; a null picture when the control yields none (it has then told the
 // user why). Without a control, or when the control fails, throws platform::RuntimeError.
@@ -25,4 +31,4 @@ QImage OpenQPX(platform::component::Control* qpxFile, const QString& path);
 // control, when it fails or refuses, or when no file stands at path afterwards.
 void SaveQPX(platform::component::Control* qpxFile, const QImage& picture, const QString& path);
 
-} // namespace workflow
+} // namespace qpxclient

@@ -1,12 +1,12 @@
-#include "velmor/shell/commondialog.h"
+#include "velmor/dialogs/commondialog.h"
 
-#include "velmor/shell/colors.h"
+#include "velmor/dialogs/colors.h"
 
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 
-namespace shell {
+namespace dialogs {
 namespace {
 
 // "*.bmp" becomes "*.[bB][mM][pP]": picture files come with either case of extension.
@@ -142,4 +142,4 @@ QStringList nameFiltersFor(const QString& filter)
     return out;
 }
 
-} // namespace shell
+} // namespace dialogs

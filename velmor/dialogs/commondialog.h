@@ -1,10 +1,8 @@
 #pragma once
-// cdlFile: the open, save and colour dialogs, driven through properties as the window's commands
-// set them. A cancelled dialog is reported as the run-time error 32755, which its caller turns
-// into "no change, no message". Where the dialog comes from is a back end: Qt's own dialogs in the
-// program, a scripted one in tests, so that no test ever waits on a real dialog.
+// cdlFile: the open, save and colour dialogs. Each answers the choice, or nothing when the user
+// cancelled. Where the dialog comes from is a back end: Qt's own dialogs in the program, a
+// scripted one in tests, so that no test ever waits on a real dialog.
 
-#include "platform/errors.h"
 #include "velmor/engine/colorvalues.h"
 
 #include <QString>
@@ -15,7 +13,7 @@
 class QFileDialog;
 class QWidget;
 
-namespace shell {
+namespace dialogs {
 
 enum DialogFlags : int {
     cdlCCRGBInit = 0x1,
@@ -66,6 +64,14 @@ QString suffixForFilter(const QString& filter, int index, const QString& default
 // Qt's file dialog set up as the request asks, ready to be shown.
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request);
 
+// What one file dialog asks: each caller says it all, so nothing of one dialog reaches the next.
+struct FileChoice {
+    QString title;
+    QString filter;
+    QString defaultExt;
+    int flags = 0;
+};
+
 class CommonDialog {
 public:
     CommonDialog(QWidget* parent, std::shared_ptr<DialogBackend> backend)
@@ -73,57 +79,33 @@ public:
     {
     }
 
-    QString DialogTitle;
-    QString Filter;
-    QString DefaultExt;
     // Where a file dialog opens while FileName is still empty.
     QString InitDir;
-    int Flags = 0;
     // Kept between dialogs, so each file dialog opens at the path chosen last.
     QString FileName;
-    engine::ColorValue Color = 0;
 
-    void ShowOpen() { showFile(false); }
-    void ShowSave() { showFile(true); }
-    void ShowColor()
+    // The chosen path, which FileName becomes; nothing when the user cancelled.
+    std::optional<QString> ShowOpen(const FileChoice& choice) { return showFile(false, choice); }
+    std::optional<QString> ShowSave(const FileChoice& choice) { return showFile(true, choice); }
+    // The chosen colour; nothing when the user cancelled.
+    std::optional<engine::ColorValue> ShowColor(const QString& title, engine::ColorValue initial, int flags)
     {
-        const auto chosen = backend_->showColor(parent_, {DialogTitle, Color, Flags});
-        if (!chosen)
-            throw cancelled();
-        Color = *chosen;
+        return backend_->showColor(parent_, {title, initial, flags});
     }
 
     DialogBackend& backend() { return *backend_; }
 
 private:
-    void showFile(bool save)
+    std::optional<QString> showFile(bool save, const FileChoice& c)
     {
-        const auto chosen = backend_->showFile(parent_, {save, DialogTitle, Filter, DefaultExt, Flags, FileName, InitDir});
-        if (!chosen)
-            throw cancelled();
-        FileName = *chosen;
-    }
-    static platform::RuntimeError cancelled()
-    {
-        return platform::RuntimeError(platform::kCancelled, QStringLiteral("キャンセルが選択されました。"));
+        auto chosen = backend_->showFile(parent_, {save, c.title, c.filter, c.defaultExt, c.flags, FileName, InitDir});
+        if (chosen)
+            FileName = *chosen;
+        return chosen;
     }
 
     QWidget* parent_;
     std::shared_ptr<DialogBackend> backend_;
 };
 
-// Runs one Show call; false when the user cancelled (error 32755), any other error goes on.
-template <typename Show>
-bool confirmed(Show&& show)
-{
-    try {
-        show();
-        return true;
-    } catch (const platform::RuntimeError& e) {
-        if (e.number() != platform::kCancelled)
-            throw;
-        return false;
-    }
-}
-
-} // namespace shell
+} // namespace dialogs

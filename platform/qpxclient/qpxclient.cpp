@@ -1,22 +1,22 @@
-#include "velmor/workflow/qpxfile.h"
+#include "platform/qpxclient/qpxclient.h"
 
-#include "platform/component/control.h"
 #include "platform/component/regcommand.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "qpxctrl/identity.h"
 
 #include <QFile>
 
-namespace workflow {
+namespace qpxclient {
 namespace {
 
 void requireControl(const platform::component::Control* qpxFile)
 {
     if (!qpxFile)
         throw platform::RuntimeError(platform::component::kCannotCreateObject,
-            QStringLiteral("QPX ファイルを扱う部品 (QPXControl.QPXCtrl) が使えないため、QPX ファイルは開くことも作ることもできません。\n"
-                           "コントロールを登録するには %1 を実行してください。")
-                .arg(platform::component::registrationCommand(QStringLiteral("libqpxctrl.so"))));
+            QStringLiteral("QPX ファイルを扱う部品 (%1) が使えないため、QPX ファイルは開くことも作ることもできません。\n"
+                           "コントロールを登録するには %2 を実行してください。")
+                .arg(QLatin1String(qpx::kProgId), registrationCommand()));
 }
 
 } // namespace
@@ -26,11 +26,21 @@ bool isQpxPath(const QString& path)
     return path.right(4).compare(QLatin1String(".QPX"), Qt::CaseInsensitive) == 0;
 }
 
+QString registrationCommand()
+{
+    return platform::component::registrationCommand(QStringLiteral("libqpxctrl.so"));
+}
+
+std::unique_ptr<platform::component::Control> createQpxControl(QWidget* parent)
+{
+    return platform::component::createControl(QLatin1String(qpx::kProgId), parent);
+}
+
 QImage OpenQPX(platform::component::Control* qpxFile, const QString& path)
 {
     requireControl(qpxFile);
     QVariantList args{path};
-    const QVariant result = qpxFile->invoke(kDispOpenQPX, args);
+    const QVariant result = qpxFile->invoke(qpx::kDispOpenQPX, args);
     return result.value<QImage>();
 }
 
@@ -38,11 +48,11 @@ void SaveQPX(platform::component::Control* qpxFile, const QImage& picture, const
 {
     requireControl(qpxFile);
     QVariantList args{QVariant::fromValue(picture), path};
-    const QVariant result = qpxFile->invoke(kDispSaveQPX, args);
+    const QVariant result = qpxFile->invoke(qpx::kDispSaveQPX, args);
     // The control answers False for a name it refuses; an archiver that failed quietly leaves no file.
     if ((result.isValid() && result.toInt() == 0) || !platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
         throw platform::RuntimeError(platform::kFileAccessError,
             QStringLiteral("%1: QPX ファイルが作成されませんでした").arg(path));
 }
 
-} // namespace workflow
+} // namespace qpxclient

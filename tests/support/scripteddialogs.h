@@ -3,12 +3,12 @@
 // and colours a user would choose (or nothing, for Cancel) and read back what each dialog was
 // asked. A dialog shown with nothing queued counts as unexpected and is cancelled.
 
-#include "velmor/shell/commondialog.h"
+#include "velmor/dialogs/commondialog.h"
 
 #include <deque>
 #include <vector>
 
-namespace shell {
+namespace dialogs {
 
 class ScriptedDialogs : public DialogBackend {
 public:
@@ -44,4 +44,4 @@ private:
     }
 };
 
-} // namespace shell
+} // namespace dialogs

@@ -5,7 +5,7 @@
 
 #include <QColor>
 
-namespace shell {
+namespace dialogs {
 
 inline QColor toQColor(engine::ColorValue v)
 {
@@ -17,4 +17,4 @@ inline engine::ColorValue fromQColor(const QColor& c)
     return c.red() | (c.green() << 8) | (c.blue() << 16);
 }
 
-} // namespace shell
+} // namespace dialogs

@@ -6,7 +6,7 @@
 
 class QCoreApplication;
 
-namespace shell {
+namespace dialogs {
 
 // Loads Qt's Japanese translations into the application; false when they are not installed.
 bool installJapaneseTranslations(QCoreApplication& app);
@@ -14,4 +14,4 @@ bool installJapaneseTranslations(QCoreApplication& app);
 // The platform's user-interface font, falling back to a Japanese font for Japanese text.
 QFont japaneseUiFont();
 
-} // namespace shell
+} // namespace dialogs
