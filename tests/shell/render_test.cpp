@@ -63,12 +63,12 @@ TEST_F(WindowRender, ANewOutputReplacesTheFileOfTheOldOne)
     frmMain& w = open();
     loadSource(3, 2);
     w.RenderFilter();
-    const QString first = w.OutputTempPath;
+    const QString first = w.OutputTempPath();
     ASSERT_TRUE(QFile::exists(first));
     w.RenderFilter();
-    EXPECT_NE(w.OutputTempPath, first);
+    EXPECT_NE(w.OutputTempPath(), first);
     EXPECT_FALSE(QFile::exists(first));
-    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath).fileName()});
+    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath()).fileName()});
 }
 
 TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
@@ -108,7 +108,9 @@ TEST_F(WindowRender, QuittingDeletesTheTemporaryFilesStillOurs)
         loadSource(4, 4);
         if (c.render)
             w.RenderFilter();
-        w.PreviewFresh = c.fresh;
+        if (c.render && !c.fresh)
+            w.optFilt_Click(1);
+        EXPECT_EQ(w.PreviewFresh(), c.fresh);
         if (c.sourceLeft) {
             w.SourceTempPath = tempFolder + QStringLiteral("Velmor20261206081502_042.bmp");
             QFile f(w.SourceTempPath);

@@ -63,7 +63,14 @@ struct WindowFixture : ::testing::Test {
         QImage picture(width, height, QImage::Format_RGB32);
         picture.fill(qRgb(value, value, value));
         window->picSrc->setPicture(picture);
-        window->SourcePixels = {width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)};
+        window->sourceOpened({width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)}, std::nullopt);
+    }
+
+    // An output rendered for the current source and filter choice, as a preview leaves it.
+    void makePreviewFresh()
+    {
+        window->RenderFilter();
+        ASSERT_TRUE(window->PreviewFresh());
     }
 
     void TearDown() override { EXPECT_EQ(dialogs->unexpected, 0) << "a dialog was shown with no answer queued"; }

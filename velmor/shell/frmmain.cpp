@@ -189,7 +189,6 @@ bool frmMain::Form_Load()
     BaseSourceHeight = twips_.height(picSrc);
     BasePreviewLeft = twips_.left(picPrev);
     Loading = false;
-    PreviewFresh = false;
     try {
         InitTempFolder();
         SaveUpdateInfo();
@@ -310,14 +309,14 @@ void frmMain::Form_Unload()
         return;
     unloaded_ = true;
     // The output bitmap goes whether or not it is still fresh: nothing will ever read it again.
-    removeTempFile(OutputTempPath);
+    removeTempFile(OutputTempPath());
     removeTempFile(SourceTempPath);
 }
 
 void frmMain::optFilt_Click(int Index)
 {
     Q_UNUSED(Index); // the render reads the selection when it runs
-    PreviewFresh = false;
+    filterChosen();
 }
 
 void frmMain::setCustomColor(engine::ColorValue color)
@@ -335,7 +334,7 @@ void frmMain::picFilt_DblClick(int Index)
     if (!chosen)
         return;
     setCustomColor(*chosen);
-    PreviewFresh = false;
+    filterChosen();
     try {
         settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));
     } catch (const platform::RuntimeError& e) {

@@ -29,7 +29,7 @@ class QRadioButton;
 // The three states of the window, which alone decide what the five commands allow.
 enum class CommandState { NoSource, SourceLoaded, Rendering };
 
-class frmMain : public QWidget, public workflow::FormState, private workflow::Window {
+class frmMain : public QWidget, public workflow::FormState, public workflow::Session, private workflow::Window {
     Q_OBJECT
 public:
     explicit frmMain(shell::Services services = {}, QWidget* parent = nullptr);
@@ -113,6 +113,7 @@ private:
 
     // workflow::Window
     workflow::FormState& form() override { return *this; }
+    workflow::Session& session() override { return *this; }
     dialogs::CommonDialog& fileDialog() override { return cdlFile; }
     platform::component::Control* qpxControl() override { return qpxFile.get(); }
     void setFileText(const QString& path) override;

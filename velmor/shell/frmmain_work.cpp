@@ -8,7 +8,6 @@
 #include "velmor/engine/renderfilter.h"
 
 #include <QRadioButton>
-#include <utility>
 
 engine::ColorValue frmMain::selectedFilterColor() const
 {
@@ -22,8 +21,8 @@ void frmMain::RenderFilter()
 {
     enterState(CommandState::Rendering);
     // The grid has the picture's own size, whatever size the view shows it at.
-    const int W = SourcePixels.width;
-    const int H = SourcePixels.height;
+    const int W = SourcePixels().width;
+    const int H = SourcePixels().height;
     const engine::ColorValue FilterColor = selectedFilterColor();
 
     mxbPrv->setMax(H);
@@ -37,7 +36,7 @@ void frmMain::RenderFilter()
     engine::RenderedFiles files;
     rendering_ = true;
     try {
-        files = engine::renderFilter(SourcePixels, W, H, FilterColor, TempFolder, hooks);
+        files = engine::renderFilter(SourcePixels(), W, H, FilterColor, TempFolder, hooks);
     } catch (const engine::RenderCancelled&) {
         rendering_ = false;
         mxbPrv->setVisible(false);
@@ -53,9 +52,7 @@ void frmMain::RenderFilter()
     rendering_ = false;
     SourceTempPath = files.scratchPath;
     // The preview view holds its picture in memory; the earlier output file has no reader left.
-    const QString previous = std::exchange(OutputTempPath, files.outputPath);
-    if (previous != OutputTempPath)
-        removeTempFile(previous);
+    removeTempFile(outputRendered(files.outputPath));
     mxbPrv->setVisible(false);
     enterState(CommandState::SourceLoaded);
 }

@@ -92,13 +92,12 @@ void openPicture(Window& window, const QString& path)
 
     workflow::FormState& form = window.form();
     window.setFileText(path);
-    form.OpenedFile = identifySourceFile(path);
+    const std::optional<SourceFile> file = identifySourceFile(path);
     window.setSourcePicture(source.picture);
     form.SourceTempPath = source.tempPath;
     window.setPreviewPicture(QImage());
+    window.session().sourceOpened(std::move(source.pixels), file);
     window.enablePreviewAndCreate();
-    form.PreviewFresh = false;
-    form.SourcePixels = std::move(source.pixels);
     window.rememberFolderOf(path);
 }
 
