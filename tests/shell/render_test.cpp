@@ -28,7 +28,6 @@ TEST_F(WindowRender, DisablesTheCommandsInOrderCountsRowsAndEnablesThemAgain)
     frmMain& w = open();
     w.show();
     loadSource(5, 7);
-    w.enterState(CommandState::SourceLoaded);
     w.optFilt[1]->setChecked(true);
 
     EnabledLog log;
@@ -79,6 +78,9 @@ TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
     QTimer::singleShot(0, &w, [&] { w.close(); });
     EXPECT_THROW(w.RenderFilter(), engine::RenderCancelled);
     EXPECT_TRUE(w.isVisible()) << "not while the render was unwinding";
+    EXPECT_EQ(w.activity(), Activity::ClosingAfterCancel);
+    EXPECT_EQ(w.commandState(), CommandState::Rendering);
+    EXPECT_FALSE(w.cmdBrws->isEnabled() || w.Frame1->isEnabled() || w.cmdQuit->isEnabled()) << "nothing starts before the close";
     EXPECT_TRUE(tempFiles().isEmpty()) << "the incomplete output is gone";
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.isVisible());

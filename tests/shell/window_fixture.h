@@ -57,13 +57,15 @@ struct WindowFixture : ::testing::Test {
     }
     QStringList tempFiles() const { return QDir(tempFolder).entryList(QDir::Files | QDir::Hidden); }
 
-    // A source as the workflow leaves it: the picture in picSrc and its pixels in the grid.
+    // A source as the workflow leaves it: the picture in picSrc, its pixels in the grid and the
+    // commands enabled for it.
     void loadSource(int width, int height, std::uint8_t value = 100)
     {
         QImage picture(width, height, QImage::Format_RGB32);
         picture.fill(qRgb(value, value, value));
         window->picSrc->setPicture(picture);
         window->sourceOpened({width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)}, std::nullopt);
+        window->updateCommands();
     }
 
     // An output rendered for the current source and filter choice, as a preview leaves it.

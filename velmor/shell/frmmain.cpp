@@ -168,7 +168,7 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     }
     setObjectName(QStringLiteral("frmMain"));
 
-    enterState(CommandState::NoSource);
+    updateCommands();
     // Key preview: keys reach Form_KeyDown before the focused control.
     qApp->installEventFilter(this);
 }
@@ -242,9 +242,22 @@ QString frmMain::helpPath() const
     return folder + QStringLiteral("/Velmor.chm");
 }
 
-void frmMain::enterState(CommandState state)
+CommandState frmMain::commandState() const
 {
-    commandState_ = state;
+    if (activity_ != Activity::Idle)
+        return CommandState::Rendering;
+    return hasSource() ? CommandState::SourceLoaded : CommandState::NoSource;
+}
+
+void frmMain::setActivity(Activity activity)
+{
+    activity_ = activity;
+    updateCommands();
+}
+
+void frmMain::updateCommands()
+{
+    const CommandState state = commandState();
     const bool idle = state != CommandState::Rendering;
     const bool loaded = state == CommandState::SourceLoaded;
     // Always in this order, disabling and enabling alike.
@@ -292,7 +305,7 @@ void frmMain::cmdQuit_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (rendering_ || longWork_) {
+    if (activity_ == Activity::Rendering || activity_ == Activity::LongWork) {
         // The render stops at its next yield and deletes its output; a QPX step ends first.
         // The window closes after.
         closeRequested_ = true;
@@ -367,7 +380,7 @@ void frmMain::setFileText(const QString& path)
 
 void frmMain::enablePreviewAndCreate()
 {
-    enterState(CommandState::SourceLoaded);
+    updateCommands();
 }
 
 void frmMain::showMessage(const QString& text)
