@@ -104,6 +104,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's parts: the controls made and wired, then named, captioned, placed and put
+    // in tab order from the designed table, then their captions fitted to the font.
+    void createControls();
+    void placeControls();
+    void fitCaptions();
     void InitTempFolder();
     void SaveUpdateInfo();
     void setOuterSize(float widthTwips, float heightTwips);
