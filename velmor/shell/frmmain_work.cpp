@@ -47,7 +47,6 @@ void frmMain::RenderFilter()
         setActivity(Activity::Idle);
         throw;
     }
-    SourceTempPath = files.scratchPath;
     // The preview view holds its picture in memory; the earlier output file has no reader left.
     removeTempFile(outputRendered(files.outputPath));
     mxbPrv->setVisible(false);

@@ -23,7 +23,8 @@ struct FormState {
     bool Loading = true;
     // The private temporary folder, ending in '/'.
     QString TempFolder;
-    // The temporary source bitmap (gone once it has been read).
+    // A temporary source bitmap that could not be deleted after a failed open; empty when there is
+    // none (a source bitmap is gone once read). Quitting tries again.
     QString SourceTempPath;
     engine::ColorValue CustomColor = 0;
 };
