@@ -121,12 +121,12 @@ TEST_F(OpenFile, NothingOpensWhileARenderRuns)
 {
     frmMain& w = openWithPreset();
     const QString a = picture(QStringLiteral("a.png"));
-    w.enterState(CommandState::Rendering);
+    w.setActivity(Activity::Rendering);
     EXPECT_FALSE(drag({QUrl::fromLocalFile(a)}, true));
     shell::openAsBrowse(w, a);
     EXPECT_TRUE(w.txtFile->text().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
-    w.enterState(CommandState::NoSource);
+    w.setActivity(Activity::Idle);
 }
 
 TEST(StartArguments, TheCommandLineTakesOneFileAndQtsOwnOptions)

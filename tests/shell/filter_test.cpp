@@ -11,11 +11,12 @@ TEST_F(FilterChoice, AnyOptionClickMakesThePreviewStale)
 {
     frmMain& w = open();
     w.show();
+    loadSource(2, 2);
     for (int i = 0; i < 6; ++i) {
-        w.PreviewFresh = true;
+        makePreviewFresh();
         QTest::mouseClick(w.optFilt[i], Qt::LeftButton);
         EXPECT_TRUE(w.optFilt[i]->isChecked()) << i;
-        EXPECT_FALSE(w.PreviewFresh) << i;
+        EXPECT_FALSE(w.PreviewFresh()) << i;
     }
 }
 
@@ -23,14 +24,15 @@ TEST_F(FilterChoice, OnlyTheCustomSwatchOpensTheColourDialog)
 {
     frmMain& w = open();
     w.show();
-    w.PreviewFresh = true;
+    loadSource(2, 2);
+    makePreviewFresh();
     for (int i = 0; i < 5; ++i) {
         QTest::mouseDClick(w.picFilt[i], Qt::LeftButton);
         w.picFilt[i]->setFocus();
         QTest::keyClick(w.picFilt[i], Qt::Key_Return);
     }
     EXPECT_TRUE(dialogs->colorRequests.empty());
-    EXPECT_TRUE(w.PreviewFresh);
+    EXPECT_TRUE(w.PreviewFresh());
 }
 
 TEST_F(FilterChoice, TheFocusedCustomSwatchOpensTheColourDialogOnReturnOrSpace)
@@ -59,6 +61,7 @@ TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlo
     frmMain& w = open();
     w.show();
     w.optFilt[2]->setChecked(true);
+    loadSource(2, 2);
 
     struct Step {
         std::optional<engine::ColorValue> answer; // nothing: Cancel
@@ -73,7 +76,7 @@ TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlo
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << std::hex << s.expectedAfter);
         QSettings(settingsFile, QSettings::IniFormat).remove(QStringLiteral("Setting/CustomFilter"));
-        w.PreviewFresh = true;
+        makePreviewFresh();
         dialogs->colors.push_back(s.answer);
         QTest::mouseDClick(w.picFilt[5], Qt::LeftButton);
 
@@ -85,7 +88,7 @@ TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlo
         EXPECT_EQ(w.CustomColor, s.expectedAfter);
         EXPECT_EQ(w.picFilt[5]->backColor(), s.expectedAfter);
         EXPECT_EQ(stored(QStringLiteral("Setting/CustomFilter")), s.answer ? QStringLiteral("00C0C040") : QString());
-        EXPECT_EQ(w.PreviewFresh, !s.answer);
+        EXPECT_EQ(w.PreviewFresh(), !s.answer);
         EXPECT_TRUE(w.optFilt[2]->isChecked());
     }
 

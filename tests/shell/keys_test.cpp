@@ -76,9 +76,9 @@ TEST_F(Keys, EscapeQuitsWhenIdleAndDoesNothingDuringARender)
     w.RenderFilter();
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.OutputTempPath.isEmpty()) << "the render ran to its end";
+    EXPECT_FALSE(w.OutputTempPath().isEmpty()) << "the render ran to its end";
 
-    const QString output = w.OutputTempPath;
+    const QString output = w.OutputTempPath();
     QTest::keyClick(w.txtFile, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(QFile::exists(output)) << "quitting cleaned up";

@@ -28,7 +28,6 @@ TEST_F(WindowRender, DisablesTheCommandsInOrderCountsRowsAndEnablesThemAgain)
     frmMain& w = open();
     w.show();
     loadSource(5, 7);
-    w.enterState(CommandState::SourceLoaded);
     w.optFilt[1]->setChecked(true);
 
     EnabledLog log;
@@ -63,12 +62,12 @@ TEST_F(WindowRender, ANewOutputReplacesTheFileOfTheOldOne)
     frmMain& w = open();
     loadSource(3, 2);
     w.RenderFilter();
-    const QString first = w.OutputTempPath;
+    const QString first = w.OutputTempPath();
     ASSERT_TRUE(QFile::exists(first));
     w.RenderFilter();
-    EXPECT_NE(w.OutputTempPath, first);
+    EXPECT_NE(w.OutputTempPath(), first);
     EXPECT_FALSE(QFile::exists(first));
-    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath).fileName()});
+    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath()).fileName()});
 }
 
 TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
@@ -79,6 +78,9 @@ TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
     QTimer::singleShot(0, &w, [&] { w.close(); });
     EXPECT_THROW(w.RenderFilter(), engine::RenderCancelled);
     EXPECT_TRUE(w.isVisible()) << "not while the render was unwinding";
+    EXPECT_EQ(w.activity(), Activity::ClosingAfterCancel);
+    EXPECT_EQ(w.commandState(), CommandState::Rendering);
+    EXPECT_FALSE(w.cmdBrws->isEnabled() || w.Frame1->isEnabled() || w.cmdQuit->isEnabled()) << "nothing starts before the close";
     EXPECT_TRUE(tempFiles().isEmpty()) << "the incomplete output is gone";
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.isVisible());
@@ -108,7 +110,9 @@ TEST_F(WindowRender, QuittingDeletesTheTemporaryFilesStillOurs)
         loadSource(4, 4);
         if (c.render)
             w.RenderFilter();
-        w.PreviewFresh = c.fresh;
+        if (c.render && !c.fresh)
+            w.optFilt_Click(1);
+        EXPECT_EQ(w.PreviewFresh(), c.fresh);
         if (c.sourceLeft) {
             w.SourceTempPath = tempFolder + QStringLiteral("Velmor20261206081502_042.bmp");
             QFile f(w.SourceTempPath);

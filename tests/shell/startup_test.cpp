@@ -19,7 +19,7 @@ TEST_F(Startup, FirstStartRecordsVersionAndFolderButNoCustomColour)
     EXPECT_EQ(w.picFilt[5]->backColor(), 0);
     EXPECT_EQ(w.TempFolder, tempFolder);
     EXPECT_FALSE(w.Loading);
-    EXPECT_FALSE(w.PreviewFresh);
+    EXPECT_FALSE(w.PreviewFresh());
     EXPECT_EQ(w.BaseSourceWidth, 3720.0f);
     EXPECT_EQ(w.BaseSourceHeight, 2820.0f);
     EXPECT_EQ(w.BasePreviewLeft, 4215.0f);

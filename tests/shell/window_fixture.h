@@ -57,13 +57,22 @@ struct WindowFixture : ::testing::Test {
     }
     QStringList tempFiles() const { return QDir(tempFolder).entryList(QDir::Files | QDir::Hidden); }
 
-    // A source as the workflow leaves it: the picture in picSrc and its pixels in the grid.
+    // A source as the workflow leaves it: the picture in picSrc, its pixels in the grid and the
+    // commands enabled for it.
     void loadSource(int width, int height, std::uint8_t value = 100)
     {
         QImage picture(width, height, QImage::Format_RGB32);
         picture.fill(qRgb(value, value, value));
         window->picSrc->setPicture(picture);
-        window->SourcePixels = {width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)};
+        window->sourceOpened({width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)}, std::nullopt);
+        window->updateCommands();
+    }
+
+    // An output rendered for the current source and filter choice, as a preview leaves it.
+    void makePreviewFresh()
+    {
+        window->RenderFilter();
+        ASSERT_TRUE(window->PreviewFresh());
     }
 
     void TearDown() override { EXPECT_EQ(dialogs->unexpected, 0) << "a dialog was shown with no answer queued"; }

@@ -8,6 +8,7 @@
 #include "velmor/engine/filters.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/shell/captions.h"
+#include "velmor/shell/controltable.h"
 #include "velmor/shell/framestyle.h"
 #include "velmor/shell/icon.h"
 #include "velmor/dialogs/japanese.h"
@@ -15,6 +16,7 @@
 #include "velmor/workflow/commands.h"
 #include "velmor_version.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -34,18 +36,15 @@
 
 namespace {
 
-const char* const kOptionCaptions[6] = {"ﾓﾉｸﾛ", "ｾﾋﾟｱ", "赤", "青", "緑", "ｶｽﾀﾑ"};
-
-struct Place {
-    float left, top, width, height;
-};
-// Places in twips, in the coordinates of the client area or, inside Frame1, of the frame.
-constexpr Place kSwatchPlaces[6] = {
-    {285, 270, 660, 525}, {1245, 270, 660, 525}, {2220, 270, 660, 525},
-    {3180, 270, 660, 525}, {4155, 270, 660, 525}, {5115, 270, 660, 525}};
-constexpr Place kOptionPlaces[6] = {
-    {240, 870, 735, 285}, {1211, 870, 735, 285}, {2182, 870, 735, 285},
-    {3153, 870, 735, 285}, {4125, 855, 735, 285}, {5085, 855, 735, 285}};
+void setCaption(QWidget* control, const QString& caption)
+{
+    if (auto* label = qobject_cast<QLabel*>(control))
+        label->setText(caption);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(caption);
+    else if (auto* frame = qobject_cast<QGroupBox*>(control))
+        frame->setTitle(caption);
+}
 
 } // namespace
 
@@ -68,73 +67,10 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     setWindowIcon(QIcon(QPixmap::fromImage(shell::velmorIconImage())));
     setFont(dialogs::japaneseUiFont());
     setFixedSize(twips_.toPixels(8100), twips_.toPixels(5235));
-
-    auto place = [this](QWidget* w, const Place& p) { w->setGeometry(twips_.toPixels(p.left, p.top, p.width, p.height)); };
-
-    Label1 = new QLabel(QStringLiteral("ファイル(&F)："), this);
-    place(Label1, {120, 135, 930, 180});
-    txtFile = new QLineEdit(this);
-    txtFile->setReadOnly(true); // shows the opened path; nothing reads what is typed there
-    place(txtFile, {1155, 90, 5715, 285});
-    Label1->setBuddy(txtFile);
-    cmdBrws = new QPushButton(QStringLiteral("参照(&B)..."), this);
-    place(cmdBrws, {7005, 45, 1035, 360});
-
-    Frame1 = new QGroupBox(QStringLiteral("フィルタの選択(&L)"), this);
-    place(Frame1, {150, 600, 6195, 1275});
-    shell::drawBorderThroughCaption(Frame1);
-    for (int i = 0; i < 6; ++i) {
-        picFilt[i] = new shell::PictureBox(Frame1);
-        picFilt[i]->setBorder(true);
-        picFilt[i]->setBackColor(engine::filterColor(i, CustomColor));
-        picFilt[i]->setFocusPolicy(Qt::TabFocus);
-        place(picFilt[i], kSwatchPlaces[i]);
-        optFilt[i] = new QRadioButton(QString::fromUtf8(kOptionCaptions[i]), Frame1);
-        place(optFilt[i], kOptionPlaces[i]);
-        connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
-        connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_DblClick(i); });
-        connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
-    }
-    optFilt[0]->setChecked(true);
-
-    cmdPrev = new QPushButton(QStringLiteral("プレビュー(&P)"), this);
-    place(cmdPrev, {6645, 675, 1365, 390});
-    cmdMake = new QPushButton(QStringLiteral("作成(&M)..."), this);
-    place(cmdMake, {6645, 1095, 1365, 390});
-    Label2 = new QLabel(QStringLiteral("元画像"), this);
-    place(Label2, {150, 2025, 540, 180});
-    labPrev = new QLabel(QStringLiteral("プレビュー画像"), this);
-    place(labPrev, {4215, 2025, 1155, 180});
-    picSrc = new shell::PictureBox(this);
-    picPrev = new shell::PictureBox(this);
-    for (shell::PictureBox* view : {picSrc, picPrev}) {
-        view->setAutoSize(true);
-        view->setBackColor(0x00FFFFFF);
-    }
-    place(picSrc, {150, 2280, 3720, 2820});
-    place(picPrev, {4215, 2280, 3720, 2820});
+    createControls();
+    placeControls();
+    fitCaptions();
     connect(picSrc, &shell::PictureBox::resized, this, &frmMain::picSrc_Resize);
-
-    cmdQuit = new QPushButton(QStringLiteral("終了(&Q)"), this);
-    place(cmdQuit, {6645, 1515, 1365, 390});
-
-    mxbPrv = new shell::MoxelBar(this);
-    place(mxbPrv, {4185, 2550, 3750, 450});
-    mxbPrv->raise(); // drawn over picPrev
-    mxbPrv->hide();
-
-    // Every caption shows whole in the platform's Japanese font: a control grows to the right up
-    // to its neighbour (or the window's edge), and is drawn narrower where that is not enough.
-    const int right = width() - 2;
-    shell::fitCaption(Label1, txtFile->x() - 2);
-    shell::fitCaption(cmdBrws, right);
-    shell::fitCaption(Frame1, cmdPrev->x() - 2);
-    for (int i = 0; i < 6; ++i)
-        shell::fitCaption(optFilt[i], i < 5 ? optFilt[i + 1]->x() - 1 : Frame1->width() - 4);
-    for (QWidget* button : {cmdPrev, cmdMake, cmdQuit})
-        shell::fitCaption(button, right);
-    shell::fitCaption(Label2, labPrev->x() - 2);
-    shell::fitCaption(labPrev, right);
 
     // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
     // module gone) the window still works for every other kind of picture, and a QPX name gets a
@@ -150,27 +86,85 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     connect(cmdMake, &QPushButton::clicked, this, &frmMain::cmdMake_Click);
     connect(cmdQuit, &QPushButton::clicked, this, &frmMain::cmdQuit_Click);
 
-    const QList<QWidget*> tabOrder{txtFile, cmdBrws, picFilt[0], picFilt[1], picFilt[2], picFilt[3], picFilt[4],
-        optFilt[0], optFilt[1], optFilt[2], optFilt[3], optFilt[4], cmdPrev, cmdMake, cmdQuit, picFilt[5], optFilt[5]};
-    for (qsizetype i = 0; i + 1 < tabOrder.size(); ++i)
-        QWidget::setTabOrder(tabOrder[i], tabOrder[i + 1]);
-    txtFile->setFocus();
-
-    // Each control carries its designed name.
-    const std::pair<QWidget*, const char*> names[] = {{Label1, "Label1"}, {txtFile, "txtFile"}, {cmdBrws, "cmdBrws"},
-        {Frame1, "Frame1"}, {cmdPrev, "cmdPrev"}, {cmdMake, "cmdMake"}, {Label2, "Label2"}, {labPrev, "labPrev"},
-        {picSrc, "picSrc"}, {picPrev, "picPrev"}, {cmdQuit, "cmdQuit"}, {mxbPrv, "mxbPrv"}};
-    for (const auto& [widget, name] : names)
-        widget->setObjectName(QLatin1String(name));
-    for (int i = 0; i < 6; ++i) {
-        picFilt[i]->setObjectName(QStringLiteral("picFilt(%1)").arg(i));
-        optFilt[i]->setObjectName(QStringLiteral("optFilt(%1)").arg(i));
-    }
-    setObjectName(QStringLiteral("frmMain"));
-
-    enterState(CommandState::NoSource);
+    updateCommands();
     // Key preview: keys reach Form_KeyDown before the focused control.
     qApp->installEventFilter(this);
+}
+
+void frmMain::createControls()
+{
+    Label1 = new QLabel(this);
+    txtFile = new QLineEdit(this);
+    txtFile->setReadOnly(true); // shows the opened path; nothing reads what is typed there
+    Label1->setBuddy(txtFile);
+    cmdBrws = new QPushButton(this);
+    Frame1 = new QGroupBox(this);
+    shell::drawBorderThroughCaption(Frame1);
+    for (int i = 0; i < 6; ++i) {
+        picFilt[i] = new shell::PictureBox(Frame1);
+        picFilt[i]->setBorder(true);
+        picFilt[i]->setBackColor(engine::filterColor(i, CustomColor));
+        picFilt[i]->setFocusPolicy(Qt::TabFocus);
+        optFilt[i] = new QRadioButton(Frame1);
+        connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
+        connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_DblClick(i); });
+        connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
+    }
+    optFilt[0]->setChecked(true);
+    cmdPrev = new QPushButton(this);
+    cmdMake = new QPushButton(this);
+    Label2 = new QLabel(this);
+    labPrev = new QLabel(this);
+    picSrc = new shell::PictureBox(this);
+    picPrev = new shell::PictureBox(this);
+    for (shell::PictureBox* view : {picSrc, picPrev}) {
+        view->setAutoSize(true);
+        view->setBackColor(0x00FFFFFF);
+    }
+    cmdQuit = new QPushButton(this);
+    mxbPrv = new shell::MoxelBar(this);
+    mxbPrv->raise(); // drawn over picPrev
+    mxbPrv->hide();
+}
+
+void frmMain::placeControls()
+{
+    // Names, captions and places as designed; the table is in tab order, and every control in it
+    // that takes focus from Tab follows the one before.
+    const std::array<QWidget*, shell::kDesignedControls.size()> controls{Label1, txtFile, cmdBrws, Frame1,
+        picFilt[0], picFilt[1], picFilt[2], picFilt[3], picFilt[4], optFilt[0], optFilt[1], optFilt[2], optFilt[3],
+        optFilt[4], cmdPrev, cmdMake, Label2, labPrev, picSrc, picPrev, cmdQuit, picFilt[5], optFilt[5], mxbPrv};
+    QWidget* previousStop = nullptr;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+        const shell::DesignedControl& d = shell::kDesignedControls[i];
+        QWidget* control = controls[i];
+        control->setObjectName(QString::fromUtf8(d.name));
+        setCaption(control, QString::fromUtf8(d.caption));
+        control->setGeometry(twips_.toPixels(d.left, d.top, d.width, d.height));
+        if (control->focusPolicy() & Qt::TabFocus) {
+            if (previousStop)
+                QWidget::setTabOrder(previousStop, control);
+            previousStop = control;
+        }
+    }
+    setObjectName(QStringLiteral("frmMain"));
+    txtFile->setFocus();
+}
+
+void frmMain::fitCaptions()
+{
+    // Every caption shows whole in the platform's Japanese font: a control grows to the right up
+    // to its neighbour (or the window's edge), and is drawn narrower where that is not enough.
+    const int right = width() - 2;
+    shell::fitCaption(Label1, txtFile->x() - 2);
+    shell::fitCaption(cmdBrws, right);
+    shell::fitCaption(Frame1, cmdPrev->x() - 2);
+    for (int i = 0; i < 6; ++i)
+        shell::fitCaption(optFilt[i], i < 5 ? optFilt[i + 1]->x() - 1 : Frame1->width() - 4);
+    for (QWidget* button : {cmdPrev, cmdMake, cmdQuit})
+        shell::fitCaption(button, right);
+    shell::fitCaption(Label2, labPrev->x() - 2);
+    shell::fitCaption(labPrev, right);
 }
 
 frmMain::~frmMain()
@@ -189,7 +183,6 @@ bool frmMain::Form_Load()
     BaseSourceHeight = twips_.height(picSrc);
     BasePreviewLeft = twips_.left(picPrev);
     Loading = false;
-    PreviewFresh = false;
     try {
         InitTempFolder();
         SaveUpdateInfo();
@@ -243,9 +236,22 @@ QString frmMain::helpPath() const
     return folder + QStringLiteral("/Velmor.chm");
 }
 
-void frmMain::enterState(CommandState state)
+CommandState frmMain::commandState() const
 {
-    commandState_ = state;
+    if (activity_ != Activity::Idle)
+        return CommandState::Rendering;
+    return hasSource() ? CommandState::SourceLoaded : CommandState::NoSource;
+}
+
+void frmMain::setActivity(Activity activity)
+{
+    activity_ = activity;
+    updateCommands();
+}
+
+void frmMain::updateCommands()
+{
+    const CommandState state = commandState();
     const bool idle = state != CommandState::Rendering;
     const bool loaded = state == CommandState::SourceLoaded;
     // Always in this order, disabling and enabling alike.
@@ -293,7 +299,7 @@ void frmMain::cmdQuit_Click()
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (rendering_ || longWork_) {
+    if (activity_ == Activity::Rendering || activity_ == Activity::LongWork) {
         // The render stops at its next yield and deletes its output; a QPX step ends first.
         // The window closes after.
         closeRequested_ = true;
@@ -310,14 +316,14 @@ void frmMain::Form_Unload()
         return;
     unloaded_ = true;
     // The output bitmap goes whether or not it is still fresh: nothing will ever read it again.
-    removeTempFile(OutputTempPath);
+    removeTempFile(OutputTempPath());
     removeTempFile(SourceTempPath);
 }
 
 void frmMain::optFilt_Click(int Index)
 {
     Q_UNUSED(Index); // the render reads the selection when it runs
-    PreviewFresh = false;
+    filterChosen();
 }
 
 void frmMain::setCustomColor(engine::ColorValue color)
@@ -335,7 +341,7 @@ void frmMain::picFilt_DblClick(int Index)
     if (!chosen)
         return;
     setCustomColor(*chosen);
-    PreviewFresh = false;
+    filterChosen();
     try {
         settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));
     } catch (const platform::RuntimeError& e) {
@@ -368,7 +374,7 @@ void frmMain::setFileText(const QString& path)
 
 void frmMain::enablePreviewAndCreate()
 {
-    enterState(CommandState::SourceLoaded);
+    updateCommands();
 }
 
 void frmMain::showMessage(const QString& text)

@@ -29,7 +29,11 @@ class QRadioButton;
 // The three states of the window, which alone decide what the five commands allow.
 enum class CommandState { NoSource, SourceLoaded, Rendering };
 
-class frmMain : public QWidget, public workflow::FormState, private workflow::Window {
+// What the window is busy with besides waiting for the user. A render stopped by a close leaves
+// the window closing: its commands stay disabled until the queued close has run.
+enum class Activity { Idle, Rendering, LongWork, ClosingAfterCancel };
+
+class frmMain : public QWidget, public workflow::FormState, public workflow::Session, private workflow::Window {
     Q_OBJECT
 public:
     explicit frmMain(shell::Services services = {}, QWidget* parent = nullptr);
@@ -39,9 +43,13 @@ public:
     // used: the user has been told why, and the program should end.
     bool Form_Load();
 
-    CommandState commandState() const { return commandState_; }
-    // Sets the five commands as the state allows them, always in the same order.
-    void enterState(CommandState state);
+    // Worked out from the window's activity and whether the session has a source.
+    CommandState commandState() const;
+    Activity activity() const { return activity_; }
+    void setActivity(Activity activity);
+    // Sets the five commands as the command state allows them, always in the same order. The one
+    // place their enabled states are decided.
+    void updateCommands();
     const shell::Twips& twips() const { return twips_; }
     // How the views show the source: 1 when at its own size, below 1 when scaled to fit the screen.
     double viewScale() const { return viewScale_; }
@@ -96,6 +104,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The constructor's parts: the controls made and wired, then named, captioned, placed and put
+    // in tab order from the designed table, then their captions fitted to the font.
+    void createControls();
+    void placeControls();
+    void fitCaptions();
     void InitTempFolder();
     void SaveUpdateInfo();
     void setOuterSize(float widthTwips, float heightTwips);
@@ -113,6 +126,7 @@ private:
 
     // workflow::Window
     workflow::FormState& form() override { return *this; }
+    workflow::Session& session() override { return *this; }
     dialogs::CommonDialog& fileDialog() override { return cdlFile; }
     platform::component::Control* qpxControl() override { return qpxFile.get(); }
     void setFileText(const QString& path) override;
@@ -129,13 +143,11 @@ private:
     shell::Services services_;
     shell::Twips twips_;
     platform::SettingsStore settings_;
-    CommandState commandState_ = CommandState::NoSource;
+    Activity activity_ = Activity::Idle;
     QSize frameExtra_;         // the platform's frame around the client area, in pixels
     double viewScale_ = 1;
     QSize sourcePictureSize_; // the opened picture's own size, whatever the views show
-    bool rendering_ = false;
     std::unique_ptr<platform::LongWorkListener> longWork_; // set while a QPX step may run
-    CommandState stateBeforeWork_ = CommandState::NoSource;
     bool closeRequested_ = false;
     bool unloaded_ = false;
 };

@@ -8,7 +8,6 @@
 #include "velmor/engine/renderfilter.h"
 
 #include <QRadioButton>
-#include <utility>
 
 engine::ColorValue frmMain::selectedFilterColor() const
 {
@@ -20,10 +19,10 @@ engine::ColorValue frmMain::selectedFilterColor() const
 
 void frmMain::RenderFilter()
 {
-    enterState(CommandState::Rendering);
+    setActivity(Activity::Rendering);
     // The grid has the picture's own size, whatever size the view shows it at.
-    const int W = SourcePixels.width;
-    const int H = SourcePixels.height;
+    const int W = SourcePixels().width;
+    const int H = SourcePixels().height;
     const engine::ColorValue FilterColor = selectedFilterColor();
 
     mxbPrv->setMax(H);
@@ -35,35 +34,28 @@ void frmMain::RenderFilter()
     platform::TimeSlicedYield yield(services_.yieldSlice);
     const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
     engine::RenderedFiles files;
-    rendering_ = true;
     try {
-        files = engine::renderFilter(SourcePixels, W, H, FilterColor, TempFolder, hooks);
+        files = engine::renderFilter(SourcePixels(), W, H, FilterColor, TempFolder, hooks);
     } catch (const engine::RenderCancelled&) {
-        rendering_ = false;
+        activity_ = Activity::ClosingAfterCancel; // the commands stay disabled
         mxbPrv->setVisible(false);
         // The window was closed during the render: it goes once the command has unwound.
         QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
         throw;
     } catch (...) {
-        rendering_ = false;
         mxbPrv->setVisible(false);
-        enterState(CommandState::SourceLoaded);
+        setActivity(Activity::Idle);
         throw;
     }
-    rendering_ = false;
-    SourceTempPath = files.scratchPath;
     // The preview view holds its picture in memory; the earlier output file has no reader left.
-    const QString previous = std::exchange(OutputTempPath, files.outputPath);
-    if (previous != OutputTempPath)
-        removeTempFile(previous);
+    removeTempFile(outputRendered(files.outputPath));
     mxbPrv->setVisible(false);
-    enterState(CommandState::SourceLoaded);
+    setActivity(Activity::Idle);
 }
 
 void frmMain::beginLongWork(int steps)
 {
-    stateBeforeWork_ = commandState_;
-    enterState(CommandState::Rendering);
+    setActivity(Activity::LongWork);
     mxbPrv->setMax(steps);
     mxbPrv->setMin(0);
     mxbPrv->setValue(0);
@@ -76,7 +68,7 @@ void frmMain::endLongWork()
 {
     longWork_.reset();
     mxbPrv->setVisible(false);
-    enterState(stateBeforeWork_);
+    setActivity(Activity::Idle);
     if (closeRequested_)
         QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
 }

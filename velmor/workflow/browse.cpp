@@ -58,7 +58,8 @@ OpenedSource openSource(Window& window, const QString& path)
         try {
             source.pixels = engine::LoadSourcePixels(source.tempPath, width, height);
         } catch (...) {
-            QFile::remove(source.tempPath);
+            if (!QFile::remove(source.tempPath) && QFile::exists(source.tempPath))
+                window.form().SourceTempPath = source.tempPath;
             throw;
         }
     } catch (const platform::RuntimeError& e) {
@@ -90,15 +91,12 @@ void openPicture(Window& window, const QString& path)
         return;
     }
 
-    workflow::FormState& form = window.form();
     window.setFileText(path);
-    form.OpenedFile = identifySourceFile(path);
+    const std::optional<SourceFile> file = identifySourceFile(path);
     window.setSourcePicture(source.picture);
-    form.SourceTempPath = source.tempPath;
     window.setPreviewPicture(QImage());
+    window.session().sourceOpened(std::move(source.pixels), file);
     window.enablePreviewAndCreate();
-    form.PreviewFresh = false;
-    form.SourcePixels = std::move(source.pixels);
     window.rememberFolderOf(path);
 }
 

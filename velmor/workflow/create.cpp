@@ -24,11 +24,11 @@ void cmdMake_Click(Window& window)
     if (!chosen)
         return;
     const QString destination = *chosen;
-    if (!mayWriteOverSource(window.form().OpenedFile, destination, qpxclient::isQpxPath(destination)))
+    Session& session = window.session();
+    if (!mayWriteOverSource(session.OpenedFile(), destination, qpxclient::isQpxPath(destination)))
         return; // the source picture stays; nothing is rendered or written
 
-    workflow::FormState& form = window.form();
-    if (!form.PreviewFresh) {
+    if (!session.PreviewFresh()) {
         try {
             window.RenderFilter();
         } catch (const platform::RuntimeError& e) {
@@ -39,31 +39,29 @@ void cmdMake_Click(Window& window)
 
     // A destination that is the output bitmap itself must not be deleted after the copy.
     const QString canonical = QFileInfo(destination).canonicalFilePath();
-    const bool isOutputItself = !canonical.isEmpty() && canonical == QFileInfo(form.OutputTempPath).canonicalFilePath();
+    const bool isOutputItself = !canonical.isEmpty() && canonical == QFileInfo(session.OutputTempPath()).canonicalFilePath();
     const bool qpx = qpxclient::isQpxPath(destination);
     try {
         if (qpx) {
             // Three steps: the output read back as a picture, the control's work bitmap, the archive.
             const LongWork work(window, 3);
             const QImage picture = platform::runLongStep(platform::WorkStep::LoadPicture,
-                [&] { return loadOutputPicture(form.OutputTempPath); });
+                [&] { return loadOutputPicture(session.OutputTempPath()); });
             qpxclient::SaveQPX(window.qpxControl(), picture, destination);
         }
         else if (!isOutputItself)
-            copyFileReplacing(form.OutputTempPath, destination);
+            copyFileReplacing(session.OutputTempPath(), destination);
     } catch (const platform::RuntimeError& e) {
         // The output stays, still matching the source and filter, so the next Create retries
         // without rendering.
-        form.PreviewFresh = true;
         const QString kept = qpx ? QString() : QStringLiteral("%1 は変更されていません。").arg(QFileInfo(destination).fileName());
         window.showMessage(QStringLiteral("画像を作成できませんでした。%1\n\n%2").arg(kept, e.text()));
         return;
     }
 
+    const QString written = session.takeOutput();
     if (!isOutputItself)
-        QFile::remove(form.OutputTempPath);
-    form.OutputTempPath.clear();
-    form.PreviewFresh = false;
+        QFile::remove(written);
 }
 
 } // namespace workflow

@@ -1,15 +1,13 @@
 #pragma once
-// The state that the main window's operations share for the whole run. Before the start-up
-// sequence runs, numbers are 0, texts empty, flags false and the grid empty; Loading alone is set
+// The state that the main window's operations share for the whole run, beside the picture
+// session. Before the start-up
+// sequence runs, numbers are 0, texts empty, and flags false; Loading alone is set
 // from the start, so that no resize of the source view lays anything out before the base sizes
 // are known.
 
 #include "velmor/engine/colorvalues.h"
-#include "velmor/engine/sourcepixels.h"
-#include "velmor/workflow/sourceguard.h"
 
 #include <QString>
-#include <optional>
 
 namespace workflow {
 
@@ -25,17 +23,10 @@ struct FormState {
     bool Loading = true;
     // The private temporary folder, ending in '/'.
     QString TempFolder;
-    // Pixels of the current source picture.
-    engine::SourcePixels SourcePixels;
-    // The file the current source was opened from; nothing before the first or when it is gone.
-    std::optional<SourceFile> OpenedFile;
-    // The temporary source bitmap (gone once it has been read).
+    // A temporary source bitmap that could not be deleted after a failed open; empty when there is
+    // none (a source bitmap is gone once read). Quitting tries again.
     QString SourceTempPath;
-    // The rendered output bitmap; empty when there is none.
-    QString OutputTempPath;
     engine::ColorValue CustomColor = 0;
-    // The file at OutputTempPath holds the current source under the current filter.
-    bool PreviewFresh = false;
 };
 
 } // namespace workflow

@@ -9,18 +9,18 @@ namespace workflow {
 
 void cmdPrev_Click(Window& window)
 {
-    workflow::FormState& form = window.form();
+    Session& session = window.session();
     window.setPreviewPicture(QImage());
-    // With the view emptied, an earlier output is no longer the one shown.
-    form.PreviewFresh = false;
+    session.previewCleared();
     try {
         window.RenderFilter();
-        window.setPreviewPicture(loadOutputPicture(form.OutputTempPath));
+        window.setPreviewPicture(loadOutputPicture(session.OutputTempPath()));
     } catch (const platform::RuntimeError& e) {
+        // An output the view could not show is not taken as previewed.
+        session.previewCleared();
         window.showMessage(QStringLiteral("プレビューを作れませんでした。\n\n%1").arg(e.text()));
         return;
     }
-    form.PreviewFresh = true;
 }
 
 } // namespace workflow

@@ -4,6 +4,7 @@
 
 #include "velmor/dialogs/commondialog.h"
 #include "velmor/workflow/formstate.h"
+#include "velmor/workflow/session.h"
 
 #include <QImage>
 #include <QSize>
@@ -20,6 +21,7 @@ public:
     virtual ~Window() = default;
 
     virtual workflow::FormState& form() = 0;
+    virtual workflow::Session& session() = 0;
     virtual dialogs::CommonDialog& fileDialog() = 0;
     // qpxFile; null while the window has no QPX control.
     virtual platform::component::Control* qpxControl() = 0;
@@ -33,7 +35,8 @@ public:
     virtual void setPreviewPicture(const QImage& picture) = 0;
     // A source is loaded: Preview, then Create, become available.
     virtual void enablePreviewAndCreate() = 0;
-    // Renders SourcePixels with the chosen filter into a new OutputTempPath. Throws
+    // Renders SourcePixels with the chosen filter into a new output bitmap, which the session
+    // then records as its OutputTempPath. Throws
     // platform::RuntimeError on failure and engine::RenderCancelled when the window is closing;
     // either way the incomplete output is gone.
     virtual void RenderFilter() = 0;
