@@ -1,6 +1,13 @@
 #include "platform/bmp24.h"
 
+#include "platform/fs.h"
 #include "platform/littleendian.h"
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+#include <system_error>
+#include <unistd.h>
 
 namespace platform::bmp24 {
 
@@ -39,6 +46,68 @@ std::optional<Layout> parseHeader(const std::uint8_t* b, std::size_t size)
     if (!plain || width <= 0 || height <= 0)
         return std::nullopt;
     return Layout{width, height};
+}
+
+bool RowReader::readAt(std::uint8_t* dst, std::size_t size, std::int64_t offset) const
+{
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd_, dst + got, size - got, off_t(offset) + off_t(got));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            throw std::system_error(errno, std::generic_category(), "rows");
+        if (n == 0)
+            return false;
+        got += std::size_t(n);
+    }
+    return true;
+}
+
+bool RowReader::read(int y, int count, std::uint8_t* dst, std::size_t dstStride) const
+{
+    const auto rowStride = stride(width_);
+    const std::int64_t at = kHeaderSize + std::int64_t(y - 1) * rowStride;
+    if (dstStride == std::size_t(rowStride))
+        return readAt(dst, std::size_t(count) * dstStride, at);
+    for (int i = 0; i < count; ++i)
+        if (!readAt(dst + std::size_t(i) * dstStride, std::size_t(width_) * 3, at + i * rowStride))
+            return false;
+    return true;
+}
+
+void FdStripSink::submit(std::size_t bytes)
+{
+    fs::writeAll(fd_, buffer_.data(), bytes, "rows");
+}
+
+RowWriter::RowWriter(StripSink& sink, std::int32_t width, std::int32_t height)
+    : sink_(sink), width_(width), stride_(std::size_t(stride(width))), strip_(sink.buffer())
+{
+    if (sink.bufferSize() < kHeaderSize + stride_)
+        throw std::length_error("bitmap strip smaller than a row");
+    const auto h = header(width, height);
+    std::memcpy(strip_, h.data(), h.size());
+    used_ = h.size();
+}
+
+std::uint8_t* RowWriter::nextRow()
+{
+    if (used_ + stride_ > sink_.bufferSize()) {
+        sink_.submit(used_);
+        strip_ = sink_.buffer();
+        used_ = 0;
+    }
+    std::uint8_t* row = strip_ + used_;
+    std::memset(row + std::size_t(width_) * 3, 0, stride_ - std::size_t(width_) * 3);
+    used_ += stride_;
+    return row;
+}
+
+void RowWriter::finish()
+{
+    sink_.submit(used_);
+    used_ = 0;
 }
 
 } // namespace platform::bmp24

@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
-#include <vector>
 
 namespace platform {
 namespace {
@@ -134,23 +133,13 @@ void writeBmp24(const QImage& picture, int fd, const QString& path)
     const QImage bgr = toBgr888(picture);
     const int width = bgr.width();
     const int height = bgr.height();
-    const auto stride = static_cast<std::size_t>(bmp24::stride(width));
-    const auto header = bmp24::header(width, height);
-
     // Rows go out bottom-up in strips of about 4 MiB.
-    const std::size_t rowsPerStrip = std::max<std::size_t>(1, (4u << 20) / stride);
-    std::vector<unsigned char> strip(rowsPerStrip * stride, 0);
     try {
-        fs::writeAll(fd, header.data(), header.size(), "header");
-        int y = height - 1;
-        while (y >= 0) {
-            std::size_t used = 0;
-            for (std::size_t r = 0; r < rowsPerStrip && y >= 0; ++r, --y) {
-                std::memcpy(&strip[used], bgr.constScanLine(y), static_cast<std::size_t>(width) * 3);
-                used += stride; // padding bytes stay zero
-            }
-            fs::writeAll(fd, strip.data(), used, "rows");
-        }
+        bmp24::FdStripSink sink(fd, std::max<std::size_t>(4u << 20, bmp24::kHeaderSize + std::size_t(bmp24::stride(width))));
+        bmp24::RowWriter rows(sink, width, height);
+        for (int y = height - 1; y >= 0; --y)
+            std::memcpy(rows.nextRow(), bgr.constScanLine(y), static_cast<std::size_t>(width) * 3);
+        rows.finish();
     } catch (const std::system_error& e) {
         throw fileError(e, path);
     }

@@ -3,6 +3,7 @@
 #include "platform/bmp24.h"
 #include "velmor/engine/render.h"
 #include "velmor/engine/renderfilter.h"
+#include "velmor/engine/renderrows.h"
 #include "velmor/engine/sourcepixels.h"
 
 #include <benchmark/benchmark.h>
@@ -35,8 +36,8 @@ void RenderKernel(benchmark::State& state)
     std::vector<std::uint8_t> strip(stripRows * stride);
     const engine::RenderTable table(0x0040C0C0);
     for (auto _ : state) {
-        for (int y = 0; y < height; ++y)
-            table.renderPixels(src.data() + std::size_t(y) * width * 3, strip.data() + (y % stripRows) * stride, width);
+        engine::renderRows(table, width, height, [&](int y) { return src.data() + std::size_t(y - 1) * width * 3; },
+            [&](int y) { return strip.data() + (std::size_t(y - 1) % stripRows) * stride; });
         benchmark::DoNotOptimize(strip.data());
     }
     state.counters["MP/s"] = benchmark::Counter(double(width) * height * double(state.iterations()) / 1e6,

@@ -8,6 +8,7 @@
 #include "platform/picture.h"
 #include "velmor/engine/render.h"
 #include "velmor/engine/renderfilter.h"
+#include "velmor/engine/renderrows.h"
 
 #include <QFile>
 #include <cerrno>
@@ -31,6 +32,18 @@ public:
 
 private:
     QImage picture_;
+};
+
+// Strips go out on the writer's second thread while the next one is rendered.
+class OverlappedSink : public platform::bmp24::StripSink {
+public:
+    explicit OverlappedSink(platform::fs::OverlappedWriter& writer) : writer_(writer) {}
+    std::uint8_t* buffer() override { return writer_.buffer(); }
+    std::size_t bufferSize() const override { return writer_.bufferSize(); }
+    void submit(std::size_t bytes) override { writer_.submit(bytes); }
+
+private:
+    platform::fs::OverlappedWriter& writer_;
 };
 
 } // namespace
@@ -57,29 +70,23 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
     const engine::RenderTable table(color);
     const auto stride = static_cast<std::size_t>(platform::bmp24::stride(width));
     const int rowsPerStrip = static_cast<int>(std::max<std::size_t>(1, kStripBytes / stride));
+    engine::RenderHooks hooks;
+    hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
 
     try {
         platform::fs::AtomicFile file(QFile::encodeName(output).toStdString());
-        const auto header = platform::bmp24::header(width, height);
-        file.write(header.data(), header.size());
         platform::fs::OverlappedWriter writer(file, std::size_t(rowsPerStrip) * stride);
-        for (int y = 1; y <= height;) {
-            if (stop.load(std::memory_order_relaxed))
-                throw Stopped{};
-            const int rows = std::min(rowsPerStrip, height - y + 1);
-            std::uint8_t* strip = writer.buffer();
-            for (int r = 0; r < rows; ++r) {
-                std::uint8_t* row = strip + std::size_t(r) * stride;
-                table.renderPixels(source.row(y + r), row, width);
-                std::fill(row + 3 * std::size_t(width), row + stride, std::uint8_t{0});
-            }
-            writer.submit(std::size_t(rows) * stride);
-            y += rows;
-        }
+        OverlappedSink sink(writer);
+        platform::bmp24::RowWriter rows(sink, width, height);
+        engine::renderRows(table, width, height, [&](int y) { return source.row(y); },
+            [&](int) { return rows.nextRow(); }, hooks);
+        rows.finish();
         writer.finish();
         // The rename makes the output whole or absent; flushing every file to disk is left to the
         // kernel, as batch tools do.
         file.commit(false);
+    } catch (const engine::RenderCancelled&) {
+        throw Stopped{};
     } catch (const std::system_error& e) {
         throw platform::fileError(e, output);
     }
@@ -92,8 +99,8 @@ QImage filteredPicture(const Source& source, engine::ColorValue color)
     QImage picture(source.width(), source.height(), QImage::Format_BGR888);
     if (picture.isNull())
         throw platform::RuntimeError(platform::kOutOfMemory, QStringLiteral("メモリが足りません"));
-    for (int y = 1; y <= source.height(); ++y)
-        table.renderPixels(source.row(y), picture.scanLine(source.height() - y), source.width());
+    engine::renderRows(table, source.width(), source.height(), [&](int y) { return source.row(y); },
+        [&](int y) { return picture.scanLine(source.height() - y); });
     return picture;
 }
 

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <future>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -66,20 +67,15 @@ private:
     {
         strip.rows = 0;
         const int rows = std::min(rowsPerStrip_, height_ - y + 1);
-        const std::size_t want = std::size_t(rows) * stride_;
-        const off_t at = off_t(platform::bmp24::kHeaderSize) + off_t(y - 1) * off_t(stride_);
-        std::size_t got = 0;
-        while (got < want) {
-            const ssize_t n = ::pread(fd_, strip.bytes.data() + got, want - got, at + off_t(got));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                throw platform::fileError(errno, input_);
-            if (n == 0)
-                throw platform::RuntimeError(platform::kInvalidPicture,
-                    QStringLiteral("%1: 読んでいる間にファイルが短くなりました").arg(input_));
-            got += std::size_t(n);
+        bool complete = false;
+        try {
+            complete = platform::bmp24::RowReader(fd_, width_).read(y, rows, strip.bytes.data(), stride_);
+        } catch (const std::system_error& e) {
+            throw platform::fileError(e, input_);
         }
+        if (!complete)
+            throw platform::RuntimeError(platform::kInvalidPicture,
+                QStringLiteral("%1: 読んでいる間にファイルが短くなりました").arg(input_));
         strip.first = y;
         strip.rows = rows;
     }

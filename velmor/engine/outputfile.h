@@ -2,12 +2,12 @@
 // The output bitmap of a render: its two temporary names, its header and its rows, written as they
 // come and never held whole in memory.
 
+#include "platform/bmp24.h"
 #include "platform/tempnames.h"
 
 #include <QString>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 namespace engine {
 
@@ -26,20 +26,17 @@ public:
     const QString& scratchPath() const { return scratchPath_; }
     const QString& outputPath() const { return file_->path(); }
 
-    // Appends bytes at the file's current position (buffered); throws RuntimeError on failure.
-    void append(const std::uint8_t* data, std::size_t size);
-    // The next size bytes of the file, to be filled in place (every byte) before the next call.
-    std::uint8_t* appendInPlace(std::size_t size);
+    // The pixel bytes of the next row (3W, padding handled), to be filled before the next call;
+    // a full strip goes to the file first, and a failure throws RuntimeError.
+    std::uint8_t* nextRow();
     // Flushes and closes the file; throws RuntimeError on failure (the file is then deleted).
     void close();
 
 private:
-    void flush();
-
     QString scratchPath_;
     std::unique_ptr<platform::TempFile> file_;
-    std::vector<std::uint8_t> buffer_;
-    std::size_t used_ = 0;
+    platform::bmp24::FdStripSink sink_;
+    platform::bmp24::RowWriter rows_;
     bool closed_ = false;
 };
 

@@ -2,31 +2,17 @@
 // A render of the source pixel grid into a new output bitmap in the temporary folder.
 
 #include "velmor/engine/colorvalues.h"
+#include "velmor/engine/renderrows.h"
 #include "velmor/engine/sourcepixels.h"
 
 #include <QString>
-#include <functional>
 
 namespace engine {
-
-struct RenderHooks {
-    // A yield point. It is reached after every pixel in spirit: the render checks a cheap budget
-    // per pixel and calls it every few thousand pixels, and again after every row; the callee
-    // decides (by time) whether to handle events.
-    std::function<void()> yield;
-    // After every row: the progress bar's StepIt.
-    std::function<void()> step;
-    // Asked after every yield; true stops the render and deletes its incomplete output.
-    std::function<bool()> cancelled;
-};
 
 struct RenderedFiles {
     QString scratchPath; // made, never written
     QString outputPath;  // the complete output bitmap
 };
-
-// Thrown when the hooks asked the render to stop.
-struct RenderCancelled {};
 
 // Refuses a W or H above the render limit (overflow) before anything is written.
 void checkRenderSize(int width, int height);

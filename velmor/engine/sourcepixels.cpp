@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
+#include <system_error>
 #include <unistd.h>
 
 namespace engine {
@@ -25,8 +26,7 @@ std::int32_t checked32(std::int64_t v)
 SourcePixels LoadSourcePixels(const QString& path, int width, int height)
 {
     const std::int32_t rowBytes = checked32(std::int64_t{3} * width);
-    const std::int32_t stride = checked32(platform::bmp24::stride(width));
-    checked32(std::int64_t{stride} * height);
+    checked32(platform::bmp24::stride(width) * height);
     checked32(std::int64_t{width} * height);
 
     SourcePixels grid;
@@ -38,23 +38,20 @@ SourcePixels LoadSourcePixels(const QString& path, int width, int height)
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         throw platform::fileError(errno, path);
+    const platform::bmp24::RowReader rows(fd, width);
     for (int y = 1; y <= height; ++y) {
-        const off_t offset = platform::bmp24::kHeaderSize + off_t(y - 1) * stride;
         auto* dst = grid.bytes.data() + std::size_t(y - 1) * std::size_t(rowBytes);
-        ssize_t got = 0;
-        while (got < rowBytes) {
-            const ssize_t n = ::pread(fd, dst + got, std::size_t(rowBytes - got), offset + got);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0) {
-                const int err = n < 0 ? errno : 0;
-                ::close(fd);
-                if (err)
-                    throw platform::fileError(err, path);
-                throw platform::RuntimeError(platform::kFileAccessError,
-                    QStringLiteral("%1: ファイルが画像の大きさより短いです").arg(path));
-            }
-            got += n;
+        bool complete = false;
+        try {
+            complete = rows.read(y, 1, dst, std::size_t(rowBytes));
+        } catch (const std::system_error& e) {
+            ::close(fd);
+            throw platform::fileError(e, path);
+        }
+        if (!complete) {
+            ::close(fd);
+            throw platform::RuntimeError(platform::kFileAccessError,
+                QStringLiteral("%1: ファイルが画像の大きさより短いです").arg(path));
         }
     }
     ::close(fd);

@@ -5,6 +5,7 @@
 #include "platform/picture.h"
 
 #include <QFile>
+#include <system_error>
 
 namespace workflow {
 
@@ -22,13 +23,16 @@ QImage loadOutputPicture(const QString& path)
     QImage picture(layout->width, layout->height, QImage::Format_BGR888);
     if (picture.isNull())
         throw platform::RuntimeError(platform::kOutOfMemory, QStringLiteral("%1: 画像を読み込むメモリが足りません").arg(path));
-    const qint64 rowBytes = 3 * qint64(layout->width);
-    const qint64 padding = platform::bmp24::padding(layout->width);
-    char skip[4];
     // Rows are stored bottom-up.
-    for (int y = layout->height - 1; y >= 0; --y) {
-        if (file.read(reinterpret_cast<char*>(picture.scanLine(y)), rowBytes) != rowBytes
-            || file.read(skip, padding) != padding)
+    const platform::bmp24::RowReader rows(file.handle(), layout->width);
+    for (int y = 1; y <= layout->height; ++y) {
+        bool complete = false;
+        try {
+            complete = rows.read(y, 1, picture.scanLine(layout->height - y), std::size_t(picture.bytesPerLine()));
+        } catch (const std::system_error&) {
+            // a read that fails midway is reported as a cut file
+        }
+        if (!complete)
             throw platform::RuntimeError(platform::kInvalidPicture, QStringLiteral("%1: ファイルが途中で切れています").arg(path));
     }
     return picture;
