@@ -1,7 +1,7 @@
 // Create asks before it writes over the picture the source was opened from, by any name.
 #include "road.h"
 
-#include "velmor/workflow/sourceguard.h"
+#include "velmor/shell/services.h"
 
 namespace {
 
@@ -11,12 +11,12 @@ struct ReplaceSource : RoadFixture {
 
     void SetUp() override
     {
-        workflow::setReplaceQuestion([this](const QString& text) {
+        shell::setReplaceQuestion([this](const QString& text) {
             asked << text;
             return answer;
         });
     }
-    void TearDown() override { workflow::setReplaceQuestion({}); }
+    void TearDown() override { shell::setReplaceQuestion({}); }
 };
 
 TEST_F(ReplaceSource, CreateOverTheSourceAsksAndWritesOnlyWhenTheUserAgrees)

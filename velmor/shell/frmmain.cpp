@@ -13,7 +13,6 @@
 #include "velmor/shell/icon.h"
 #include "velmor/dialogs/japanese.h"
 #include "velmor/shell/version.h"
-#include "velmor/workflow/commands.h"
 #include "velmor_version.h"
 
 #include <QAbstractButton>
@@ -347,34 +346,6 @@ void frmMain::picFilt_DblClick(int Index)
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\nこの色は今回だけ使われます。"));
     }
-}
-
-void frmMain::runCommand(const std::function<void(workflow::Window&)>& command)
-{
-    try {
-        command(*this);
-    } catch (const engine::RenderCancelled&) {
-        // The window is closing; nothing more is done on it.
-    } catch (const platform::RuntimeError& e) {
-        showMessage(e.text());
-    } catch (const std::exception& e) {
-        showMessage(QStringLiteral("処理を続けられませんでした。\n\n%1").arg(QString::fromLocal8Bit(e.what())));
-    }
-}
-
-void frmMain::cmdBrws_Click() { runCommand(&workflow::cmdBrws_Click); }
-void frmMain::openPicture(const QString& path) { runCommand([&path](workflow::Window& w) { workflow::openPicture(w, path); }); }
-void frmMain::cmdPrev_Click() { runCommand(&workflow::cmdPrev_Click); }
-void frmMain::cmdMake_Click() { runCommand(&workflow::cmdMake_Click); }
-
-void frmMain::setFileText(const QString& path)
-{
-    txtFile->setText(path);
-}
-
-void frmMain::enablePreviewAndCreate()
-{
-    updateCommands();
 }
 
 void frmMain::showMessage(const QString& text)

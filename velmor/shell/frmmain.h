@@ -1,7 +1,8 @@
 #pragma once
 // frmMain, the program's one window: its controls as designed, the state its operations share,
 // start-up and shutdown, the help key, the filter choice, and the window's side of a render.
-// Browse, Preview and Create live in the workflow; their handlers here only call into it.
+// Browse, Preview and Create are workflow calls; their handlers here gather the inputs and show
+// the outcome.
 
 #include "platform/component/control.h"
 #include "platform/longwork.h"
@@ -13,7 +14,8 @@
 #include "velmor/shell/services.h"
 #include "platform/settings.h"
 #include "velmor/shell/twips.h"
-#include "velmor/workflow/window.h"
+#include "velmor/workflow/commands.h"
+#include "velmor/workflow/session.h"
 
 #include <QWidget>
 #include <array>
@@ -33,7 +35,7 @@ enum class CommandState { NoSource, SourceLoaded, Rendering };
 // the window closing: its commands stay disabled until the queued close has run.
 enum class Activity { Idle, Rendering, LongWork, ClosingAfterCancel };
 
-class frmMain : public QWidget, public workflow::FormState, public workflow::Session, private workflow::Window {
+class frmMain : public QWidget, public workflow::FormState, public workflow::Session {
     Q_OBJECT
 public:
     explicit frmMain(shell::Services services = {}, QWidget* parent = nullptr);
@@ -93,7 +95,7 @@ public:
 
     // The window's side of a render: commands disabled, the progress bar counting rows, events
     // handled at time-sliced yields, the commands enabled again.
-    void RenderFilter() override;
+    void RenderFilter();
     // The colour of the chosen filter's swatch.
     engine::ColorValue selectedFilterColor() const;
 
@@ -122,21 +124,24 @@ private:
     void setCustomColor(engine::ColorValue color);
     // A temporary file of ours, deleted if it still exists.
     static void removeTempFile(const QString& path);
-    void runCommand(const std::function<void(workflow::Window&)>& command);
+    // Runs a command, showing the user why it failed.
+    void runCommand(const std::function<void()>& command);
 
-    // workflow::Window
-    workflow::FormState& form() override { return *this; }
-    workflow::Session& session() override { return *this; }
-    dialogs::CommonDialog& fileDialog() override { return cdlFile; }
-    platform::component::Control* qpxControl() override { return qpxFile.get(); }
-    void setFileText(const QString& path) override;
-    void setSourcePicture(const QImage& picture) override;
-    void setPreviewPicture(const QImage& picture) override;
-    void enablePreviewAndCreate() override;
-    void beginLongWork(int steps) override;
-    void endLongWork() override;
-    void showMessage(const QString& text) override;
-    void rememberFolderOf(const QString& path) override;
+    // picSrc shows the picture, at its own size or scaled down so that the window fits the
+    // screen; the window lays itself out anew.
+    void setSourcePicture(const QImage& picture);
+    // picPrev shows the picture at the source view's scale; a null picture empties it.
+    void setPreviewPicture(const QImage& picture);
+    // Long work outside a render (a QPX file read or written): the commands are disabled and the
+    // progress bar over the preview counts the given steps in the filter colour, while the
+    // window keeps repainting; endLongWork returns the commands to their state before.
+    void beginLongWork(int steps);
+    void endLongWork();
+    workflow::LongWorkHooks longWorkHooks();
+    // A modal message box in Japanese.
+    void showMessage(const QString& text);
+    // A picture was opened from path: the next run's first open dialog starts in its folder.
+    void rememberFolderOf(const QString& path);
     // Where the first open dialog of a run starts.
     QString startFolder() const;
 

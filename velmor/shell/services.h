@@ -30,4 +30,10 @@ struct Services {
 // The message box the program shows: exclamation icon, OK, the window's caption as title.
 void showMessageBox(QWidget* parent, const QString& text);
 
+// Create's question before it writes over the opened source: a modal Yes/No box with No first,
+// unless the process has its own answer (tests give one). True lets the write go ahead.
+bool askReplaceSource(const QString& text);
+// Sets the process's own answer; empty restores the box.
+void setReplaceQuestion(std::function<bool(const QString& text)> question);
+
 } // namespace shell

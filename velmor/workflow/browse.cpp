@@ -14,24 +14,15 @@
 #include <QFile>
 
 namespace workflow {
-namespace {
 
-struct OpenedSource {
-    QImage picture;
-    QString tempPath;
-    engine::SourcePixels pixels;
-};
-
-// Loads the picture, writes it as the temporary source bitmap and reads that into a grid, which
-// deletes the file again.
-OpenedSource openSource(Window& window, const QString& path)
+OpenedPicture openPicture(const QString& path, const OpenInputs& inputs, QString& undeletedTemp)
 {
-    OpenedSource source;
+    OpenedPicture source;
     try {
         if (qpxclient::isQpxPath(path)) {
             // Two steps in the control: the archive unpacked, its bitmap read.
-            const LongWork work(window, 2);
-            source.picture = qpxclient::OpenQPX(window.qpxControl(), path);
+            const LongWork work(inputs.longWork, 2);
+            source.picture = qpxclient::OpenQPX(inputs.qpx, path);
         } else {
             source.picture = platform::loadPicture(path);
         }
@@ -46,8 +37,8 @@ OpenedSource openSource(Window& window, const QString& path)
     const int width = source.picture.width();
     const int height = source.picture.height();
     try {
-        platform::TempFile temp(window.form().TempFolder, QStringLiteral("Velmor"));
-        source.tempPath = temp.path();
+        platform::TempFile temp(inputs.tempFolder, QStringLiteral("Velmor"));
+        const QString tempPath = temp.path();
         try {
             platform::writeBmp24(source.picture, temp.fd(), temp.path());
             temp.close();
@@ -56,48 +47,18 @@ OpenedSource openSource(Window& window, const QString& path)
             throw;
         }
         try {
-            source.pixels = engine::LoadSourcePixels(source.tempPath, width, height);
+            source.pixels = engine::LoadSourcePixels(tempPath, width, height);
         } catch (...) {
-            if (!QFile::remove(source.tempPath) && QFile::exists(source.tempPath))
-                window.form().SourceTempPath = source.tempPath;
+            if (!QFile::remove(tempPath) && QFile::exists(tempPath))
+                undeletedTemp = tempPath;
             throw;
         }
     } catch (const platform::RuntimeError& e) {
         throw platform::RuntimeError(e.number(),
             QStringLiteral("画像を一時ファイルに書き出せなかったため、開けませんでした。\n\n%1").arg(e.text()));
     }
+    source.file = identifySourceFile(path);
     return source;
-}
-
-} // namespace
-
-void cmdBrws_Click(Window& window)
-{
-    const auto path = window.fileDialog().ShowOpen({QStringLiteral("元画像の読込"),
-        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"),
-        {}, dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
-    if (!path)
-        return;
-    openPicture(window, *path);
-}
-
-void openPicture(Window& window, const QString& path)
-{
-    OpenedSource source;
-    try {
-        source = openSource(window, path);
-    } catch (const platform::RuntimeError& e) {
-        window.showMessage(e.text());
-        return;
-    }
-
-    window.setFileText(path);
-    const std::optional<SourceFile> file = identifySourceFile(path);
-    window.setSourcePicture(source.picture);
-    window.setPreviewPicture(QImage());
-    window.session().sourceOpened(std::move(source.pixels), file);
-    window.enablePreviewAndCreate();
-    window.rememberFolderOf(path);
 }
 
 } // namespace workflow

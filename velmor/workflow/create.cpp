@@ -16,24 +16,16 @@
 
 namespace workflow {
 
-void cmdMake_Click(Window& window)
+bool createPicture(Session& session, const QString& destination, const CreateInputs& inputs)
 {
-    const auto chosen = window.fileDialog().ShowSave({QStringLiteral("作成画像の保存"),
-        QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"), QStringLiteral("bmp"),
-        dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
-    if (!chosen)
-        return;
-    const QString destination = *chosen;
-    Session& session = window.session();
-    if (!mayWriteOverSource(session.OpenedFile(), destination, qpxclient::isQpxPath(destination)))
-        return; // the source picture stays; nothing is rendered or written
+    if (!mayWriteOverSource(session.OpenedFile(), destination, qpxclient::isQpxPath(destination), inputs.mayReplaceSource))
+        return false; // the source picture stays; nothing is rendered or written
 
     if (!session.PreviewFresh()) {
         try {
-            window.RenderFilter();
+            inputs.render();
         } catch (const platform::RuntimeError& e) {
-            window.showMessage(QStringLiteral("画像を作成できませんでした。\n\n%1").arg(e.text()));
-            return;
+            throw platform::RuntimeError(e.number(), QStringLiteral("画像を作成できませんでした。\n\n%1").arg(e.text()));
         }
     }
 
@@ -44,10 +36,10 @@ void cmdMake_Click(Window& window)
     try {
         if (qpx) {
             // Three steps: the output read back as a picture, the control's work bitmap, the archive.
-            const LongWork work(window, 3);
+            const LongWork work(inputs.longWork, 3);
             const QImage picture = platform::runLongStep(platform::WorkStep::LoadPicture,
                 [&] { return loadOutputPicture(session.OutputTempPath()); });
-            qpxclient::SaveQPX(window.qpxControl(), picture, destination);
+            qpxclient::SaveQPX(inputs.qpx, picture, destination);
         }
         else if (!isOutputItself)
             copyFileReplacing(session.OutputTempPath(), destination);
@@ -55,13 +47,13 @@ void cmdMake_Click(Window& window)
         // The output stays, still matching the source and filter, so the next Create retries
         // without rendering.
         const QString kept = qpx ? QString() : QStringLiteral("%1 は変更されていません。").arg(QFileInfo(destination).fileName());
-        window.showMessage(QStringLiteral("画像を作成できませんでした。%1\n\n%2").arg(kept, e.text()));
-        return;
+        throw platform::RuntimeError(e.number(), QStringLiteral("画像を作成できませんでした。%1\n\n%2").arg(kept, e.text()));
     }
 
     const QString written = session.takeOutput();
     if (!isOutputItself)
         QFile::remove(written);
+    return true;
 }
 
 } // namespace workflow

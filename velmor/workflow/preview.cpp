@@ -1,4 +1,4 @@
-// Preview: renders the chosen filter anew and shows the result.
+// Preview: renders the chosen filter anew and reads the result back for the view.
 
 #include "velmor/workflow/commands.h"
 
@@ -7,19 +7,16 @@
 
 namespace workflow {
 
-void cmdPrev_Click(Window& window)
+QImage renderPreview(Session& session, const RenderOutput& render)
 {
-    Session& session = window.session();
-    window.setPreviewPicture(QImage());
     session.previewCleared();
     try {
-        window.RenderFilter();
-        window.setPreviewPicture(loadOutputPicture(session.OutputTempPath()));
+        render();
+        return loadOutputPicture(session.OutputTempPath());
     } catch (const platform::RuntimeError& e) {
         // An output the view could not show is not taken as previewed.
         session.previewCleared();
-        window.showMessage(QStringLiteral("プレビューを作れませんでした。\n\n%1").arg(e.text()));
-        return;
+        throw platform::RuntimeError(e.number(), QStringLiteral("プレビューを作れませんでした。\n\n%1").arg(e.text()));
     }
 }
 

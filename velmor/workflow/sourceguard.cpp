@@ -1,33 +1,11 @@
 #include "velmor/workflow/sourceguard.h"
 
-#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
-#include <mutex>
 #include <optional>
 #include <sys/stat.h>
 
 namespace workflow {
-namespace {
-
-std::mutex gMutex;
-ReplaceQuestion gQuestion;
-
-bool askUser(const QString& text)
-{
-    return QMessageBox::question(QApplication::activeWindow(), QStringLiteral("べるもあ"), text,
-               QMessageBox::Yes | QMessageBox::No, QMessageBox::No)
-           == QMessageBox::Yes;
-}
-
-} // namespace
-
-void setReplaceQuestion(ReplaceQuestion question)
-{
-    std::lock_guard lock(gMutex);
-    gQuestion = std::move(question);
-}
 
 std::optional<SourceFile> identifySourceFile(const QString& path)
 {
@@ -37,19 +15,15 @@ std::optional<SourceFile> identifySourceFile(const QString& path)
     return SourceFile {st.st_dev, st.st_ino};
 }
 
-bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx)
+bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx,
+    const ReplaceQuestion& ask)
 {
     const auto target = identifySourceFile(destination);
     if (!source || !target || source->device != target->device || source->inode != target->inode)
         return true;
-    ReplaceQuestion question;
-    {
-        std::lock_guard lock(gMutex);
-        question = gQuestion ? gQuestion : askUser;
-    }
     const QString name = QFileInfo(destination).fileName();
-    return question(qpx ? QStringLiteral("%1 は開いている元画像です。作成すると、この QPX ファイルの画像は作成した画像で置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name)
-                        : QStringLiteral("%1 は開いている元画像です。作成すると、元画像はフィルタをかけたビットマップで置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name));
+    return ask(qpx ? QStringLiteral("%1 は開いている元画像です。作成すると、この QPX ファイルの画像は作成した画像で置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name)
+                   : QStringLiteral("%1 は開いている元画像です。作成すると、元画像はフィルタをかけたビットマップで置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name));
 }
 
 } // namespace workflow

@@ -16,16 +16,15 @@ struct SourceFile {
     ino_t inode = 0;
 };
 
-// Asks the user; true lets the write go ahead. The default is a modal Yes/No box with No first.
+// Asks the user; true lets the write go ahead.
 using ReplaceQuestion = std::function<bool(const QString& text)>;
-// Replaces the question for the whole process (tests answer it); empty restores the default.
-void setReplaceQuestion(ReplaceQuestion question);
 
 // The file at path; nothing when there is none.
 std::optional<SourceFile> identifySourceFile(const QString& path);
 
 // True when writing destination replaces no source file (by any name: links count), or when the
-// user agreed to replace it. A QPX destination says its picture would be replaced instead.
-bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx);
+// user agreed when asked. A QPX destination says its picture would be replaced instead.
+bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx,
+    const ReplaceQuestion& ask);
 
 } // namespace workflow

@@ -1,0 +1,73 @@
+// The handlers of Browse, Preview and Create: each gathers its inputs from the widgets and the
+// dialogs, runs the command and shows the outcome. A failed command shows its message and leaves
+// the views as they were.
+
+#include "velmor/shell/frmmain.h"
+
+#include "platform/errors.h"
+#include "velmor/engine/renderfilter.h"
+
+#include <QLineEdit>
+
+void frmMain::runCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const engine::RenderCancelled&) {
+        // The window is closing; nothing more is done on it.
+    } catch (const platform::RuntimeError& e) {
+        showMessage(e.text());
+    } catch (const std::exception& e) {
+        showMessage(QStringLiteral("処理を続けられませんでした。\n\n%1").arg(QString::fromLocal8Bit(e.what())));
+    }
+}
+
+workflow::LongWorkHooks frmMain::longWorkHooks()
+{
+    return {[this](int steps) { beginLongWork(steps); }, [this] { endLongWork(); }};
+}
+
+void frmMain::cmdBrws_Click()
+{
+    runCommand([this] {
+        const auto path = cdlFile.ShowOpen({QStringLiteral("元画像の読込"),
+            QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"),
+            {}, dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+        if (path)
+            openPicture(*path);
+    });
+}
+
+void frmMain::openPicture(const QString& path)
+{
+    runCommand([&] {
+        workflow::OpenedPicture opened = workflow::openPicture(path, {TempFolder, qpxFile.get(), longWorkHooks()}, SourceTempPath);
+        // Nothing on the window changes before the whole picture is read.
+        txtFile->setText(path);
+        setSourcePicture(opened.picture);
+        setPreviewPicture(QImage());
+        sourceOpened(std::move(opened.pixels), opened.file);
+        updateCommands();
+        rememberFolderOf(path);
+    });
+}
+
+void frmMain::cmdPrev_Click()
+{
+    runCommand([this] {
+        setPreviewPicture(QImage());
+        setPreviewPicture(workflow::renderPreview(*this, [this] { RenderFilter(); }));
+    });
+}
+
+void frmMain::cmdMake_Click()
+{
+    runCommand([this] {
+        const auto chosen = cdlFile.ShowSave({QStringLiteral("作成画像の保存"),
+            QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"), QStringLiteral("bmp"),
+            dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+        if (chosen)
+            workflow::createPicture(*this, *chosen,
+                {[this] { RenderFilter(); }, &shell::askReplaceSource, qpxFile.get(), longWorkHooks()});
+    });
+}
