@@ -44,6 +44,12 @@ bool removeEntry(const stdfs::path& path)
 }
 
 
+// The "<pid>.<starttime>" a work folder's name records.
+std::string ownerStamp(const QRegularExpressionMatch& owned)
+{
+    return (owned.captured(2) + QLatin1Char('.') + owned.captured(3)).toStdString();
+}
+
 } // namespace
 
 std::string processStamp(pid_t pid)
@@ -100,7 +106,7 @@ int InstanceLock::sweep()
         if (folder) {
             if (const auto owned = kOwnedFolder.match(name); owned.hasMatch()) {
                 const pid_t pid = static_cast<pid_t>(owned.captured(2).toLongLong());
-                stale = processStamp(pid) != (owned.captured(2) + QLatin1Char('.') + owned.captured(3)).toStdString();
+                stale = processStamp(pid) != ownerStamp(owned);
             } else {
                 // Earlier versions took no lock: one of them may be opening a file right now.
                 stale = alone_ && kOwnerlessFolder.match(name).hasMatch() && untouchedFor(entry.path(), std::chrono::hours(1));
@@ -157,7 +163,7 @@ void removeOwnWorkFolders()
     std::error_code ec;
     for (const auto& entry : stdfs::directory_iterator(QFile::encodeName(folder).toStdString(), ec)) {
         const auto owned = kOwnedFolder.match(QFile::decodeName(entry.path().filename().string().c_str()));
-        if (owned.hasMatch() && (owned.captured(2) + QLatin1Char('.') + owned.captured(3)).toStdString() == stamp
+        if (owned.hasMatch() && ownerStamp(owned) == stamp
             && entry.is_directory(ec) && !entry.is_symlink(ec))
             removeEntry(entry.path());
     }

@@ -2,14 +2,13 @@
 
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/tempsweep.h"
 
 #include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <unistd.h>
 
 namespace qpx {
@@ -18,24 +17,6 @@ namespace {
 std::string native(const QString& path)
 {
     return QFile::encodeName(path).toStdString();
-}
-
-// Field 22 of /proc/self/stat, the process's start time in clock ticks since boot. The command
-// name (field 2) may hold spaces and parentheses, so the fields are counted after its last ')'.
-QString startTime()
-{
-    std::ifstream in("/proc/self/stat");
-    const std::string stat((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t close = stat.rfind(')');
-    if (close == std::string::npos)
-        return QStringLiteral("0");
-    std::istringstream fields(stat.substr(close + 1));
-    std::string field;
-    for (int n = 3; n <= 22 && fields >> field; ++n) {
-        if (n == 22)
-            return QString::fromStdString(field);
-    }
-    return QStringLiteral("0");
 }
 
 QStringList ordinaryFiles(const QString& folder)
@@ -51,7 +32,11 @@ QStringList ordinaryFiles(const QString& folder)
 
 QString workFolderPrefix(WorkFolder::Purpose purpose)
 {
-    static const QString process = QStringLiteral("%1.%2").arg(::getpid()).arg(startTime());
+    // The start-up sweep reads the owner back with the same parser: a folder it cannot match is stale.
+    static const QString process = [] {
+        const std::string stamp = platform::processStamp(::getpid());
+        return stamp.empty() ? QStringLiteral("%1.0").arg(::getpid()) : QString::fromStdString(stamp);
+    }();
     return (purpose == WorkFolder::Purpose::Save ? QStringLiteral("QPXSAVE_") : QStringLiteral("QPXOPEN_")) + process
            + QLatin1Char('_');
 }
