@@ -38,21 +38,17 @@ SourcePixels LoadSourcePixels(const QString& path, int width, int height)
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         throw platform::fileError(errno, path);
-    const platform::bmp24::RowReader rows(fd, width);
-    for (int y = 1; y <= height; ++y) {
-        auto* dst = grid.bytes.data() + std::size_t(y - 1) * std::size_t(rowBytes);
-        bool complete = false;
-        try {
-            complete = rows.read(y, 1, dst, std::size_t(rowBytes));
-        } catch (const std::system_error& e) {
-            ::close(fd);
-            throw platform::fileError(e, path);
-        }
-        if (!complete) {
-            ::close(fd);
-            throw platform::RuntimeError(platform::kFileAccessError,
-                QStringLiteral("%1: ファイルが画像の大きさより短いです").arg(path));
-        }
+    bool complete = false;
+    try {
+        complete = platform::bmp24::RowReader(fd, width).read(1, height, grid.bytes.data(), std::size_t(rowBytes));
+    } catch (const std::system_error& e) {
+        ::close(fd);
+        throw platform::fileError(e, path);
+    }
+    if (!complete) {
+        ::close(fd);
+        throw platform::RuntimeError(platform::kFileAccessError,
+            QStringLiteral("%1: ファイルが画像の大きさより短いです").arg(path));
     }
     ::close(fd);
     if (::unlink(name.constData()) != 0)
