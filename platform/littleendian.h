@@ -7,6 +7,7 @@ namespace platform::le {
 
 constexpr std::uint32_t get16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 constexpr std::uint32_t get32(const std::uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
+constexpr std::uint64_t get64(const std::uint8_t* p) { return get32(p) | (std::uint64_t{get32(p + 4)} << 32); }
 
 constexpr void put16(std::uint8_t* p, std::uint32_t v)
 {

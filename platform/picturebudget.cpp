@@ -22,18 +22,19 @@ std::int64_t availableMemory()
     return 0;
 }
 
+// The memory a decoded picture of this size takes, with the 24-bit copy every user makes of it:
+// Qt decodes to 4 bytes a pixel, the copy adds 3.
+std::int64_t decodedPictureBytes(std::int64_t width, std::int64_t height)
+{
+    return width * height * 7;
+}
+
 } // namespace
 
 std::int64_t pictureMemoryBudget()
 {
     const std::int64_t available = availableMemory();
     return available > 0 && available < kBudget ? available : kBudget;
-}
-
-std::int64_t decodedPictureBytes(std::int64_t width, std::int64_t height)
-{
-    // Qt decodes to 4 bytes a pixel; the 24-bit copy adds 3.
-    return width * height * 7;
 }
 
 QString pictureBudgetProblem(std::int64_t width, std::int64_t height, std::int64_t fileBytes)

@@ -10,9 +10,6 @@ namespace platform {
 // 1 GiB, or less when the machine has less memory available.
 std::int64_t pictureMemoryBudget();
 
-// The memory a decoded picture of this size takes, with the 24-bit copy every user makes of it.
-std::int64_t decodedPictureBytes(std::int64_t width, std::int64_t height);
-
 // A Japanese reason naming the size when a picture of width x height, read from a file of
 // fileBytes bytes, would pass the budget; empty when it fits.
 QString pictureBudgetProblem(std::int64_t width, std::int64_t height, std::int64_t fileBytes);

@@ -159,7 +159,7 @@ QString checkGif(Bytes b, qsizetype size)
         } else if (block == 0x2C) {
             if (i + 10 > size)
                 return kTruncated;
-            const std::uint64_t pixels = std::uint64_t(b[i + 5] | (b[i + 6] << 8)) * (b[i + 7] | (b[i + 8] << 8));
+            const std::uint64_t pixels = std::uint64_t(get16(b + i + 5)) * get16(b + i + 7);
             const unsigned char flags = b[i + 9];
             i += 10;
             if (flags & 0x80)

@@ -16,7 +16,7 @@ using Buffer = std::vector<std::uint8_t>;
 
 using platform::le::get16;
 using platform::le::get32;
-std::uint64_t get64(const std::uint8_t* p) { return get32(p) | (std::uint64_t{get32(p + 4)} << 32); }
+using platform::le::get64;
 
 constexpr std::uint64_t kLongestLevel3Header = 1 << 20;
 
@@ -178,7 +178,8 @@ struct Walker {
         const bool utf8 = stored.codePage == 65001;
         if (cp932) {
             path = decodeCp932(path);
-            m.comment = decodeCp932(m.comment);
+            if (!m.comment.empty())
+                m.comment = decodeCp932(m.comment);
         }
         if (dosWriter || m.os == 'M')
             path = lowerIfAllUpper(path);
@@ -367,14 +368,6 @@ ArchiveIndex indexArchive(const ByteSource& src)
 ArchiveIndex indexArchive(std::span<const std::uint8_t> bytes)
 {
     return indexArchive(MemorySource(bytes));
-}
-
-std::string bareName(const std::string& storedName)
-{
-    std::string folder;
-    std::string name;
-    splitStoredPath(storedName, !isValidUtf8(storedName), folder, name);
-    return name;
 }
 
 } // namespace unlha

@@ -48,8 +48,4 @@ constexpr std::size_t kStubScanLimit = 256 * 1024;
 ArchiveIndex indexArchive(const ByteSource& source);
 ArchiveIndex indexArchive(std::span<const std::uint8_t> bytes);
 
-// The part of a stored name after its last folder separator ('/' or '\'); a '\' that is the
-// second byte of a Shift-JIS character is not a separator.
-std::string bareName(const std::string& storedName);
-
 } // namespace unlha

@@ -20,8 +20,7 @@ int readArchive(const std::uint8_t* data, std::size_t size)
         return 0;
     std::size_t produced = 0;
     MemberVisitor visitor;
-    visitor.open = [&](const IndexedMember& m) -> Consumer {
-        (void)bareName(m.name);
+    visitor.open = [&](const IndexedMember&) -> Consumer {
         produced = 0;
         return [&](const std::uint8_t*, std::size_t n) {
             produced += n;
