@@ -50,12 +50,12 @@ QImage averageBlocks(const QImage& picture, int k)
     if (out.isNull())
         return out;
     switch (picture.format()) {
-    case QImage::Format_RGB32: // 0xffRRGGBB words, stored blue first on little-endian machines
-        if (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+    case QImage::Format_RGB32: // 0xffRRGGBB words: blue first on little-endian machines, alpha first on others
+        if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN)
             averageInto<4, 2, 1, 0>(picture, k, out);
-            return out;
-        }
-        break;
+        else
+            averageInto<4, 1, 2, 3>(picture, k, out);
+        return out;
     case QImage::Format_BGR888:
         averageInto<3, 2, 1, 0>(picture, k, out);
         return out;
