@@ -11,11 +11,7 @@
 #include "velmor/engine/renderrows.h"
 
 #include <QFile>
-#include <cerrno>
-#include <fcntl.h>
 #include <functional>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 namespace cli {

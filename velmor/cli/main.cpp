@@ -20,7 +20,6 @@
 #include <QFileInfo>
 #include <QSet>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <thread>
 #include <vector>
@@ -54,7 +53,6 @@ struct Job {
     QString input;
     QString output;
     QString failure; // empty when written
-    bool ran = false;
 };
 
 const QString kInterrupted = QStringLiteral("中断したため書き込んでいません");
@@ -150,6 +148,16 @@ int main(int argc, char** argv)
                                         int(jobs.size())));
     cli::Progress progress(int(jobs.size()), !options.quiet);
 
+    // Each failure on its own line above the bar, the input named once.
+    auto reportFailure = [&](const QString& input, const QString& failure) {
+        progress.report(failure.startsWith(input) ? QStringLiteral("velmor-filter: %1").arg(failure)
+                                                  : QStringLiteral("velmor-filter: %1: %2").arg(input, failure));
+    };
+    auto reportStop = [&](int notWritten, const QString& note) {
+        progress.report(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません%3")
+                            .arg(int(jobs.size()) - notWritten).arg(notWritten).arg(note));
+    };
+
     // Which jobs are written, readable from the watcher thread when a stop cuts the run short.
     const std::unique_ptr<std::atomic<bool>[]> written(new std::atomic<bool>[jobs.size()]{});
     cli::StopSignals stopSignals(gStop, [&] {
@@ -159,10 +167,9 @@ int main(int argc, char** argv)
         for (std::size_t i = 0; i < jobs.size(); ++i)
             if (!written[i]) {
                 ++notWritten;
-                progress.report(QStringLiteral("velmor-filter: %1: %2").arg(jobs[i].input, kInterrupted));
+                reportFailure(jobs[i].input, kInterrupted);
             }
-        progress.report(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません (書き終えていない出力は元のままです)")
-                      .arg(int(jobs.size()) - notWritten).arg(notWritten));
+        reportStop(notWritten, QStringLiteral(" (書き終えていない出力は元のままです)"));
     });
 
     // Workers take jobs in turn; the main thread runs the event loop that carries the control's calls.
@@ -183,11 +190,8 @@ int main(int argc, char** argv)
                     job.failure = QStringLiteral("メモリが足りません");
                 }
             }
-            job.ran = true;
-            // Each failure shows when it happens, on its own line above the bar.
-            if (!job.failure.isEmpty())
-                progress.report(job.failure.startsWith(job.input) ? QStringLiteral("velmor-filter: %1").arg(job.failure)
-                                                                  : QStringLiteral("velmor-filter: %1: %2").arg(job.input, job.failure));
+            if (!job.failure.isEmpty()) // shown when it happens
+                reportFailure(job.input, job.failure);
             progress.advance();
         }
         if (--running == 0)
@@ -203,16 +207,15 @@ int main(int argc, char** argv)
     qpx.reset();
 
     int failed = 0;
-    for (Job& job : jobs)
-        if (!job.failure.isEmpty())
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (!jobs[i].failure.isEmpty())
             ++failed;
-        else if (gStop && !job.ran) {
+        else if (gStop && !written[i]) {
             ++failed; // never started
-            progress.report(QStringLiteral("velmor-filter: %1: %2").arg(job.input, kInterrupted));
+            reportFailure(jobs[i].input, kInterrupted);
         }
     if (gStop) {
-        progress.report(QStringLiteral("velmor-filter: 中断しました: %1 件を書き込み、%2 件は書き込んでいません")
-                      .arg(int(jobs.size()) - failed).arg(failed));
+        reportStop(failed, QString());
         return 130;
     }
     return failed ? 1 : 0;

@@ -6,7 +6,6 @@
 #include "velmor/engine/render.h"
 
 #include <QFile>
-#include <cerrno>
 #include <future>
 #include <sys/stat.h>
 #include <system_error>

@@ -4,9 +4,7 @@
 #include "platform/fs.h"
 #include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
-#include "platform/yield.h"
 #include "velmor/engine/filters.h"
-#include "velmor/engine/renderfilter.h"
 #include "velmor/shell/captions.h"
 #include "velmor/shell/controltable.h"
 #include "velmor/shell/framestyle.h"
@@ -30,7 +28,6 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QUrl>
-#include <algorithm>
 #include <utility>
 
 namespace {

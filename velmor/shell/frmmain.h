@@ -135,6 +135,8 @@ private:
     // Long work outside a render (a QPX file read or written): the commands are disabled and the
     // progress bar over the preview counts the given steps in the filter colour, while the
     // window keeps repainting; endLongWork returns the commands to their state before.
+    void showProgress(int max, engine::ColorValue colour);
+    void hideProgress(); // and back to idle
     void beginLongWork(int steps);
     void endLongWork();
     workflow::LongWorkHooks longWorkHooks();

@@ -17,6 +17,22 @@ engine::ColorValue frmMain::selectedFilterColor() const
     return engine::filterColor(0, CustomColor);
 }
 
+// The bar over the preview, counting max steps in the filter colour.
+void frmMain::showProgress(int max, engine::ColorValue colour)
+{
+    mxbPrv->setMax(max);
+    mxbPrv->setMin(0);
+    mxbPrv->setValue(0);
+    mxbPrv->setBarColor(colour);
+    mxbPrv->setVisible(true);
+}
+
+void frmMain::hideProgress()
+{
+    mxbPrv->setVisible(false);
+    setActivity(Activity::Idle);
+}
+
 void frmMain::RenderFilter()
 {
     setActivity(Activity::Rendering);
@@ -25,11 +41,7 @@ void frmMain::RenderFilter()
     const int H = SourcePixels().height;
     const engine::ColorValue FilterColor = selectedFilterColor();
 
-    mxbPrv->setMax(H);
-    mxbPrv->setMin(0);
-    mxbPrv->setValue(0);
-    mxbPrv->setBarColor(FilterColor);
-    mxbPrv->setVisible(true);
+    showProgress(H, FilterColor);
 
     platform::TimeSlicedYield yield(services_.yieldSlice);
     const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
@@ -43,32 +55,25 @@ void frmMain::RenderFilter()
         QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
         throw;
     } catch (...) {
-        mxbPrv->setVisible(false);
-        setActivity(Activity::Idle);
+        hideProgress();
         throw;
     }
     // The preview view holds its picture in memory; the earlier output file has no reader left.
     removeTempFile(outputRendered(files.outputPath));
-    mxbPrv->setVisible(false);
-    setActivity(Activity::Idle);
+    hideProgress();
 }
 
 void frmMain::beginLongWork(int steps)
 {
     setActivity(Activity::LongWork);
-    mxbPrv->setMax(steps);
-    mxbPrv->setMin(0);
-    mxbPrv->setValue(0);
-    mxbPrv->setBarColor(selectedFilterColor());
-    mxbPrv->setVisible(true);
+    showProgress(steps, selectedFilterColor());
     longWork_ = std::make_unique<platform::LongWorkListener>([this](platform::WorkStep) { mxbPrv->StepIt(); });
 }
 
 void frmMain::endLongWork()
 {
     longWork_.reset();
-    mxbPrv->setVisible(false);
-    setActivity(Activity::Idle);
+    hideProgress();
     if (closeRequested_)
         QMetaObject::invokeMethod(this, [this] { close(); }, Qt::QueuedConnection);
 }
