@@ -1,7 +1,7 @@
 #include "platform/bmp24.h"
 
 #include "platform/fs.h"
-#include "platform/littleendian.h"
+#include "platform/byteorder.h"
 
 #include <cerrno>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include "platform/bmpread.h"
 
-#include "platform/littleendian.h"
+#include "platform/byteorder.h"
 
 #include <array>
 #include <bit>

@@ -1,6 +1,6 @@
 #include "platform/picturecheck.h"
 
-#include "platform/littleendian.h"
+#include "platform/byteorder.h"
 
 #include <cstdint>
 #include <cstring>
@@ -16,11 +16,6 @@ using le::get32;
 
 const QString kTruncated = QStringLiteral("ファイルが途中で切れています");
 const QString kDamaged = QStringLiteral("ファイルが壊れています (画像のデータが欠けているか、正しくありません)");
-
-std::uint32_t be32(Bytes p)
-{
-    return (std::uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
 
 QString checkBmp(Bytes b, qsizetype size)
 {
@@ -70,7 +65,7 @@ QString checkJpeg(Bytes b, qsizetype size)
         }
         if (i + 3 >= size)
             break;
-        const qsizetype length = (b[i + 2] << 8) | b[i + 3];
+        const qsizetype length = be::get16(b + i + 2);
         i += 2 + length;
     }
     return kTruncated;
@@ -184,7 +179,7 @@ QString checkPng(Bytes b, qsizetype size)
 {
     qsizetype i = 8;
     while (i + 8 <= size) {
-        const std::uint64_t length = be32(b + i);
+        const std::uint64_t length = be::get32(b + i);
         if (length > std::uint64_t(size - i - 8) || size - i - 8 - qsizetype(length) < 4)
             return kTruncated;
         if (std::memcmp(b + i + 4, "IEND", 4) == 0)

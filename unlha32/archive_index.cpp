@@ -5,7 +5,7 @@
 #include <ctime>
 #include <vector>
 
-#include "platform/littleendian.h"
+#include "platform/byteorder.h"
 #include "unlha32/crc16.h"
 #include "unlha32/member_names.h"
 

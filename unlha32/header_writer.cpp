@@ -6,7 +6,7 @@
 
 #include <stdexcept>
 
-#include "platform/littleendian.h"
+#include "platform/byteorder.h"
 #include "unlha32/crc16.h"
 
 namespace unlha {
