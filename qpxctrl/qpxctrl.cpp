@@ -5,11 +5,11 @@
 #include "platform/fs.h"
 #include "platform/longwork.h"
 #include "platform/picture.h"
+#include "platform/qpx/identity.h"
 #include "platform/tempfolder.h"
 #include "qpxctrl/archiver.h"
 #include "qpxctrl/basename.h"
 #include "qpxctrl/commandline.h"
-#include "qpxctrl/identity.h"
 #include "qpxctrl/members.h"
 #include "qpxctrl/workfiles.h"
 
