@@ -8,9 +8,12 @@
 #include <optional>
 #include <vector>
 
+#include "platform/bmpheader.h"
+
 namespace platform::bmp24 {
 
-constexpr int kHeaderSize = 54;
+// The file header and a 40-byte information header, no colour table: the pixels begin at 54.
+constexpr int kHeaderSize = int(bmp::kFileHeaderSize + bmp::kWindowsInfoSize);
 // The resolution our encoder records: 96 dots per inch, the screen the twips were designed for.
 constexpr std::int32_t kPixelsPerMetre = 3780;
 

@@ -1,6 +1,7 @@
 #include "platform/bmpread.h"
 
-#include "platform/littleendian.h"
+#include "platform/bmpheader.h"
+#include "platform/byteorder.h"
 
 #include <array>
 #include <bit>
@@ -15,8 +16,6 @@ using Bytes = const unsigned char*;
 
 using le::get16;
 using le::get32;
-
-constexpr std::uint32_t kRgb = 0, kBitFields = 3, kAlphaBitFields = 6;
 
 // One channel of a bit-field pixel: where it sits and how to widen it to 0-255.
 struct Channel {
@@ -62,35 +61,30 @@ std::optional<Layout> parse(const QByteArray& bytes)
 {
     const auto b = reinterpret_cast<Bytes>(bytes.constData());
     const auto size = std::size_t(bytes.size());
-    if (size < 26 || b[0] != 'B' || b[1] != 'M')
+    const auto h = size < 26 ? std::nullopt : readHeader(b, size);
+    if (!h)
         return std::nullopt;
     Layout l;
-    l.pixelOffset = get32(b + 10);
-    l.headerSize = get32(b + 14);
-    if (size < 14 + std::size_t(std::min<std::uint32_t>(l.headerSize, 1024)))
+    l.pixelOffset = h->pixelOffset;
+    l.headerSize = h->infoSize;
+    if (size < kFileHeaderSize + std::size_t(std::min<std::uint32_t>(l.headerSize, 1024)))
         return std::nullopt; // a header cut short
-    if (l.headerSize == 12) { // OS/2 1.x: 16-bit sizes, 3-byte palette entries
-        l.width = get16(b + 18);
-        l.height = get16(b + 20);
-        l.bits = int(get16(b + 24));
+    if (l.headerSize == kCoreInfoSize) { // OS/2 1.x: 3-byte palette entries
         l.paletteEntry = 3;
     } else if (l.headerSize == 40 || l.headerSize == 52 || l.headerSize == 56 || l.headerSize == 108
                || l.headerSize == 124 || l.headerSize == 64 || l.headerSize == 16) {
-        l.width = std::int32_t(get32(b + 18));
-        const auto height = std::int32_t(get32(b + 22));
-        l.topDown = height < 0;
-        l.height = height < 0 ? -std::int64_t(height) : height;
-        l.bits = int(get16(b + 28));
-        if (l.headerSize >= 40) {
-            l.compression = get32(b + 30);
-            l.paletteCount = get32(b + 46);
-        }
         // OS/2 2.x numbers its compressions differently: 3 there is Huffman coding.
-        if ((l.headerSize == 64 || l.headerSize == 16) && l.compression != kRgb)
+        if ((l.headerSize == 64 || l.headerSize == 16) && h->compression != kRgb)
             return std::nullopt;
     } else {
         return std::nullopt;
     }
+    l.width = h->width;
+    l.topDown = h->height < 0;
+    l.height = h->height < 0 ? -h->height : h->height;
+    l.bits = h->bits;
+    l.compression = h->compression;
+    l.paletteCount = h->coloursUsed;
     if (l.width <= 0 || l.height <= 0)
         return std::nullopt;
     const bool fields = l.compression == kBitFields || l.compression == kAlphaBitFields;
@@ -99,17 +93,16 @@ std::optional<Layout> parse(const QByteArray& bytes)
     if (!(l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 || l.bits == 32))
         return std::nullopt; // 24-bit is Qt's; other counts are refused before this
 
-    std::size_t afterHeader = 14 + l.headerSize;
+    std::size_t afterHeader = kFileHeaderSize + l.headerSize;
     if (fields) {
         // The masks follow a 40-byte header, or are part of a longer one.
         const std::size_t count = l.compression == kAlphaBitFields ? 4 : 3;
-        const std::size_t at = 14 + 40;
-        if (size < at + 4 * count)
+        if (size < kMasks + 4 * count)
             return std::nullopt;
         for (std::size_t i = 0; i < count; ++i)
-            l.masks[i] = get32(b + at + 4 * i);
+            l.masks[i] = get32(b + kMasks + 4 * i);
         if (l.headerSize >= 56)
-            l.masks[3] = get32(b + at + 12);
+            l.masks[3] = get32(b + kMasks + 12);
         if (l.headerSize == 40)
             afterHeader += 4 * count;
     } else if (l.bits == 16) {

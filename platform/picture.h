@@ -7,7 +7,8 @@
 
 namespace platform {
 
-// The largest width or height the system handles.
+// The largest width or height the system handles, the render included (its row and column
+// counters are 16-bit).
 constexpr int kMaxPictureSide = 32766;
 
 // Loads a picture by its content (BMP, JPEG, GIF, PNG and every format of Qt's image plugins), with

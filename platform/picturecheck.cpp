@@ -1,6 +1,7 @@
 #include "platform/picturecheck.h"
 
-#include "platform/littleendian.h"
+#include "platform/bmpheader.h"
+#include "platform/byteorder.h"
 
 #include <cstdint>
 #include <cstring>
@@ -12,39 +13,29 @@ namespace {
 using Bytes = const unsigned char*;
 
 using le::get16;
-using le::get32;
 
 const QString kTruncated = QStringLiteral("ファイルが途中で切れています");
 const QString kDamaged = QStringLiteral("ファイルが壊れています (画像のデータが欠けているか、正しくありません)");
-
-std::uint32_t be32(Bytes p)
-{
-    return (std::uint32_t(p[0]) << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
-}
 
 QString checkBmp(Bytes b, qsizetype size)
 {
     if (size < 30)
         return kTruncated;
-    const std::uint32_t offset = get32(b + 10);
-    const std::uint32_t infoSize = get32(b + 14);
-    if (infoSize < 40 || size < 34)
+    const auto h = bmp::readHeader(b, std::size_t(size));
+    if (!h || h->infoSize < bmp::kWindowsInfoSize || size < 34)
         return {};
-    const auto width = static_cast<std::int32_t>(get32(b + 18));
-    const auto height = static_cast<std::int32_t>(get32(b + 22));
-    const int bits = int(get16(b + 28));
-    const std::uint32_t compression = get32(b + 30);
-    if (compression != 0 && compression != 3)
+    const int bits = h->bits;
+    if (h->compression != bmp::kRgb && h->compression != bmp::kBitFields)
         return {}; // run-length data has no fixed size
     if (bits != 1 && bits != 2 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return QStringLiteral("ビットマップの色のビット数 %1 は正しくありません (1, 2, 4, 8, 16, 24, 32 のどれかです)").arg(bits);
-    if (width <= 0 || height == 0)
+    if (h->width <= 0 || h->height == 0)
         return {};
     // In 64 bits, and rows * stride compared by division: neither can overflow.
-    const std::uint64_t rows = height < 0 ? std::uint64_t(-std::int64_t(height)) : std::uint64_t(height);
-    const std::uint64_t stride = ((std::uint64_t(width) * std::uint64_t(bits) + 31) / 32) * 4;
+    const std::uint64_t rows = h->height < 0 ? std::uint64_t(-h->height) : std::uint64_t(h->height);
+    const std::uint64_t stride = ((std::uint64_t(h->width) * std::uint64_t(bits) + 31) / 32) * 4;
     const auto have = static_cast<std::uint64_t>(size);
-    if (offset > have || stride > (have - offset) / rows)
+    if (h->pixelOffset > have || stride > (have - h->pixelOffset) / rows)
         return kTruncated;
     return {};
 }
@@ -70,7 +61,7 @@ QString checkJpeg(Bytes b, qsizetype size)
         }
         if (i + 3 >= size)
             break;
-        const qsizetype length = (b[i + 2] << 8) | b[i + 3];
+        const qsizetype length = be::get16(b + i + 2);
         i += 2 + length;
     }
     return kTruncated;
@@ -184,7 +175,7 @@ QString checkPng(Bytes b, qsizetype size)
 {
     qsizetype i = 8;
     while (i + 8 <= size) {
-        const std::uint64_t length = be32(b + i);
+        const std::uint64_t length = be::get32(b + i);
         if (length > std::uint64_t(size - i - 8) || size - i - 8 - qsizetype(length) < 4)
             return kTruncated;
         if (std::memcmp(b + i + 4, "IEND", 4) == 0)

@@ -1,6 +1,7 @@
 #include "qpxctrl/basename.h"
 
 #include "platform/component/control.h"
+#include "platform/qpx/qpxname.h"
 
 namespace qpx {
 namespace {
@@ -34,8 +35,7 @@ QString WorkBitmapPath(const QString& tempFolder, const QString& strName)
 
 bool HasQpxExtension(const QString& strName)
 {
-    const QString name = withoutTrailingSpaces(strName);
-    return name.right(4).compare(QLatin1String(".QPX"), Qt::CaseInsensitive) == 0;
+    return isQpxName(withoutTrailingSpaces(strName));
 }
 
 QString ArchivePath(const QString& strName)

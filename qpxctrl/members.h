@@ -2,6 +2,8 @@
 // What an archive holds, as the archiver lists it, and which member is the picture: the member
 // named after the archive's base name, or, in an archive renamed after saving, its only bitmap.
 
+#include "platform/picture.h"
+
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -33,6 +35,7 @@ PictureChoice choosePicture(const QList<ListedMember>& members, const QString& w
 
 // The largest member taken for a picture: a bitmap of the largest side the program loads, at
 // 32 bits a pixel, with room for its headers.
-inline constexpr std::uint64_t kMaxPictureMemberBytes = 32766ull * 32766ull * 4ull + 4096ull;
+inline constexpr std::uint64_t kMaxPictureMemberBytes =
+    std::uint64_t{platform::kMaxPictureSide} * platform::kMaxPictureSide * 4 + 4096;
 
 } // namespace qpx

@@ -1,7 +1,7 @@
 // The module's exports: registration, the class factory and the late-bound members of QPXCtrl.
 #include "platform/component/registry.h"
 #include "platform/component/server.h"
-#include "qpxctrl/identity.h"
+#include "platform/qpx/identity.h"
 #include "qpxctrl/qpxctrl.h"
 
 #include <QFile>

@@ -5,11 +5,12 @@
 #include "platform/fs.h"
 #include "platform/longwork.h"
 #include "platform/picture.h"
+#include "platform/qpx/identity.h"
 #include "platform/tempfolder.h"
 #include "qpxctrl/archiver.h"
+#include "qpxctrl/archiverfailure.h"
 #include "qpxctrl/basename.h"
 #include "qpxctrl/commandline.h"
-#include "qpxctrl/identity.h"
 #include "qpxctrl/members.h"
 #include "qpxctrl/workfiles.h"
 
@@ -25,8 +26,6 @@ namespace {
 using platform::RuntimeError;
 using platform::component::AutomationError;
 
-constexpr int kInvalidFileFormat = 321;
-constexpr int kInternalError = 51;
 constexpr int kFaceSide = 32;
 // Enough for a listing of ten thousand members and more; the last step is the ceiling.
 constexpr std::uint32_t kListingBufferSizes[] = {64u << 10, 1u << 20, 16u << 20, 64u << 20};
@@ -44,50 +43,6 @@ void tell(QWidget* parent, const QString& text, int errorNumber)
 {
     platform::component::messageBox({parent, text, QStringLiteral("QPXControl"),
         platform::component::kExclamation, errorNumber});
-}
-
-QString withReport(const QString& text, const ArchiverReport& report)
-{
-    return report.output.isEmpty() ? text : text + QStringLiteral(" (%1)").arg(report.output);
-}
-
-// The archiver's result as the error the host sees.
-AutomationError saveFailure(const QString& archive, const ArchiverReport& r)
-{
-    switch (r.result) {
-    case UNLHA_ERR_DAMAGED:
-    case UNLHA_ERR_CRC:
-        return AutomationError(kInvalidFileFormat, withReport(
-            QStringLiteral("%1 は LHA 書庫ではないか壊れているため、画像を保存できません。").arg(archive), r));
-    case UNLHA_ERR_WRITE:
-        return AutomationError(platform::kFileAccessError, withReport(
-            QStringLiteral("QPX ファイル %1 を書き込めません。").arg(archive), r));
-    case UNLHA_ERR_NO_FILE:
-        return AutomationError(platform::kFileNotFound, withReport(
-            QStringLiteral("保存する作業ファイルが見つかりません。"), r));
-    default:
-        return AutomationError(kInternalError, withReport(
-            QStringLiteral("QPX ファイル %1 を保存できません (アーカイバの結果 %2)。").arg(archive).arg(r.result), r));
-    }
-}
-
-AutomationError openFailure(const QString& archive, const ArchiverReport& r)
-{
-    switch (r.result) {
-    case UNLHA_ERR_NO_ARCHIVE:
-        return AutomationError(platform::kFileNotFound, withReport(
-            QStringLiteral("QPX ファイル %1 が見つかりません。").arg(archive), r));
-    case UNLHA_ERR_DAMAGED:
-    case UNLHA_ERR_CRC:
-        return AutomationError(kInvalidFileFormat, withReport(
-            QStringLiteral("%1 は LHA 書庫ではないか壊れているため、開けません。").arg(archive), r));
-    case UNLHA_ERR_WRITE:
-        return AutomationError(platform::kFileAccessError, withReport(
-            QStringLiteral("QPX ファイル %1 を一時フォルダに展開できません。").arg(archive), r));
-    default:
-        return AutomationError(kInternalError, withReport(
-            QStringLiteral("QPX ファイル %1 を開けません (アーカイバの結果 %2)。").arg(archive).arg(r.result), r));
-    }
 }
 
 // The existence test: a link is followed to what it names. No file is the documented message; a
@@ -114,7 +69,7 @@ QList<ListedMember> listMembers(const QString& archive)
     for (const std::uint32_t size : kListingBufferSizes) {
         report = CallArchiver(ListCommandLine(archive), size);
         if (report.result != UNLHA_OK && report.output.size() < qsizetype(size) / 2)
-            throw openFailure(archive, report);
+            throw archiverFailure(ArchiverStep::Open, archive, report);
         if (const auto members = parseListing(report.output))
             return *members;
     }
@@ -149,7 +104,7 @@ QString extractPicture(const QString& archive, const QList<ListedMember>& member
         report = CallArchiver(OpenCommandLine(archive, folder.path()));
     }
     if (report.result != UNLHA_OK)
-        throw openFailure(archive, report);
+        throw archiverFailure(ArchiverStep::Open, archive, report);
     const QString bitmap = folder.find(bareMemberName(picture.name));
     // The archiver may write a name it could not keep (a control byte, say) in another form.
     return bitmap.isEmpty() ? folder.onlyFile() : bitmap;
@@ -201,7 +156,7 @@ bool QPXCtrl::SaveQPX(const QImage& srcPic, const QString& strName)
     const ArchiverReport report = platform::runLongStep(platform::WorkStep::Archive,
         [&] { return CallArchiver(SaveCommandLine(archive, workBitmap)); });
     if (report.result != UNLHA_OK)
-        throw saveFailure(archive, report);
+        throw archiverFailure(ArchiverStep::Save, archive, report);
     return true;
 }
 

@@ -40,6 +40,14 @@ struct ArchiveIndex {
     Status status = Status::Ok;
     std::string problem;      // what is wrong, for the report (empty when Ok)
     std::vector<IndexedMember> members;
+
+    // Records what is wrong; false, for a reader to return.
+    bool fail(Status s, const char* what)
+    {
+        status = s;
+        problem = what;
+        return false;
+    }
 };
 
 // How far into a file a self-extractor's stub may push the first header.

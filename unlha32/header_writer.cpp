@@ -1,16 +1,22 @@
 // Level-2 header: fixed fields, then the extended headers 0x00 (header CRC), 0x01 (name), for a
 // name beyond ASCII in code page 932 0x46 (the code page, so that readers on other systems need
-// not guess it), and for a member past 4 GiB 0x42 (64-bit sizes). Attribute byte 0x20 is what
-// Windows archivers write and every reader accepts.
+// not guess it), and for a member past 4 GiB 0x42 (64-bit sizes).
 #include "unlha32/header_writer.h"
 
+#include <algorithm>
 #include <stdexcept>
 
-#include "platform/littleendian.h"
+#include "platform/byteorder.h"
 #include "unlha32/crc16.h"
+#include "unlha32/header_layout.h"
 
 namespace unlha {
 namespace {
+
+using namespace layout;
+using platform::le::put16;
+using platform::le::put32;
+using platform::le::put64;
 
 bool beyondAscii(const std::string& name)
 {
@@ -22,56 +28,68 @@ bool beyondAscii(const std::string& name)
 
 constexpr std::uint32_t kCodePage932 = 932;
 
+struct Extension {
+    std::uint8_t type;
+    std::vector<std::uint8_t> data;
+};
+
+std::vector<std::uint8_t> le32Bytes(std::uint32_t v)
+{
+    std::vector<std::uint8_t> b(4);
+    put32(b.data(), v);
+    return b;
+}
+
 } // namespace
 
 std::vector<std::uint8_t> level2Header(const NewMember& m)
 {
     if (m.name.size() > kMaxNameLength)
         throw std::length_error("name too long for an LHA header");
-    const bool wide = m.packed > UINT32_MAX || m.original > UINT32_MAX;
-    const std::size_t nameExt = 3 + m.name.size(); // type, name, next size
-    const std::size_t sizeExt = wide ? 19 : 0;      // type, two 64-bit sizes, next size
-    const std::size_t pageExt = m.os == 'M' && beyondAscii(m.name) ? 7 : 0; // type, page, next size
-    std::size_t crcExt = 5;                         // type, CRC, next size
-    std::size_t total = 26 + crcExt + nameExt + pageExt + sizeExt;
+    std::vector<Extension> extensions{
+        {kHeaderCrc, {0, 0}}, // filled in last
+        {kFileName, {m.name.begin(), m.name.end()}},
+    };
+    if (m.os == 'M' && beyondAscii(m.name))
+        extensions.push_back({kCodePage, le32Bytes(kCodePage932)});
+    if (m.packed > UINT32_MAX || m.original > UINT32_MAX) {
+        std::vector<std::uint8_t> sizes(16);
+        put64(&sizes[0], m.packed);
+        put64(&sizes[8], m.original);
+        extensions.push_back({kWideSizes, std::move(sizes)});
+    }
+    std::size_t total = level2::kExtensions;
+    for (const Extension& e : extensions)
+        total += extensionSize(e.data.size());
+    // A length that is a multiple of 256 has the low byte 0, which reads as the end of the
+    // archive: one spare byte inside the CRC header avoids it (a pad byte after the chain would
+    // upset 7-Zip).
     if (total % 256 == 0) {
-        ++crcExt; // one spare byte inside the CRC header
+        extensions.front().data.push_back(0);
         ++total;
     }
+
     std::vector<std::uint8_t> h(total, 0);
-    platform::le::put16(&h[0], static_cast<std::uint32_t>(total));
-    for (int i = 0; i < 5; ++i)
-        h[2 + i] = static_cast<std::uint8_t>(m.method[i]);
-    platform::le::put32(&h[7], static_cast<std::uint32_t>(m.packed));
-    platform::le::put32(&h[11], static_cast<std::uint32_t>(m.original));
-    platform::le::put32(&h[15], m.mtime);
-    h[19] = 0x20;
-    h[20] = 2;
-    platform::le::put16(&h[21], m.crc);
-    h[23] = static_cast<std::uint8_t>(m.os);
-    platform::le::put16(&h[24], static_cast<std::uint32_t>(crcExt));
-    std::size_t at = 26;
-    h[at] = 0x00; // CRC filled in below
-    platform::le::put16(&h[at + crcExt - 2], static_cast<std::uint32_t>(nameExt));
-    at += crcExt;
-    h[at] = 0x01;
-    for (std::size_t i = 0; i < m.name.size(); ++i)
-        h[at + 1 + i] = static_cast<std::uint8_t>(m.name[i]);
-    platform::le::put16(&h[at + nameExt - 2], static_cast<std::uint32_t>(pageExt ? pageExt : sizeExt));
-    at += nameExt;
-    if (pageExt) {
-        h[at] = 0x46;
-        platform::le::put32(&h[at + 1], kCodePage932);
-        platform::le::put16(&h[at + 5], static_cast<std::uint32_t>(sizeExt));
-        at += pageExt;
+    put16(&h[level2::kLength], static_cast<std::uint32_t>(total));
+    std::copy_n(m.method, kMethodLength, &h[kMethod]);
+    put32(&h[kPackedSize], static_cast<std::uint32_t>(m.packed));
+    put32(&h[kOriginalSize], static_cast<std::uint32_t>(m.original));
+    put32(&h[kTime], m.mtime);
+    h[kAttribute] = kArchiveAttribute; // what Windows archivers write and every reader accepts
+    h[kLevel] = 2;
+    put16(&h[level2::kCrc], m.crc);
+    h[level2::kOs] = static_cast<std::uint8_t>(m.os);
+    put16(&h[level2::kFirstExtensionSize], static_cast<std::uint32_t>(extensionSize(extensions.front().data.size())));
+    std::size_t at = level2::kExtensions;
+    for (std::size_t i = 0; i < extensions.size(); ++i) {
+        const Extension& e = extensions[i];
+        h[at] = e.type;
+        std::copy(e.data.begin(), e.data.end(), &h[at + 1]);
+        at += extensionSize(e.data.size());
+        const std::size_t next = i + 1 < extensions.size() ? extensionSize(extensions[i + 1].data.size()) : 0;
+        put16(&h[at - level2::kSizeWidth], static_cast<std::uint32_t>(next));
     }
-    if (wide) {
-        h[at] = 0x42;
-        platform::le::put64(&h[at + 1], m.packed);
-        platform::le::put64(&h[at + 9], m.original);
-        platform::le::put16(&h[at + 17], 0);
-    }
-    platform::le::put16(&h[27], crc16(h.data(), h.size()));
+    put16(&h[level2::kExtensions + 1], crc16(h.data(), h.size()));
     return h;
 }
 

@@ -7,13 +7,13 @@
 #include <memory>
 #include <vector>
 
+#include "platform/byteorder.h"
+
 namespace unlha {
 namespace {
 
-std::uint32_t be32(const std::uint8_t* p)
-{
-    return (std::uint32_t{p[0]} << 24) | (std::uint32_t{p[1]} << 16) | (std::uint32_t{p[2]} << 8) | p[3];
-}
+using platform::be::get16;
+using platform::be::get32;
 
 std::uint64_t pad128(std::uint64_t n) { return (n + 127) / 128 * 128; }
 
@@ -38,8 +38,8 @@ std::int64_t macBinaryDataFork(std::span<const std::uint8_t> h, std::uint64_t to
     const std::uint8_t nameLen = h[1];
     if (nameLen == 0 || nameLen > 63 || std::find(h.begin() + 2, h.begin() + 2 + nameLen, 0) != h.begin() + 2 + nameLen)
         return -1;
-    const std::uint32_t data = be32(&h[83]);
-    const std::uint32_t rsrc = be32(&h[87]);
+    const std::uint32_t data = get32(&h[83]);
+    const std::uint32_t rsrc = get32(&h[87]);
     if (data > 0x7FFFFF || rsrc > 0x7FFFFF)
         return -1;
     const std::uint64_t body = total - kMacBinaryHeader;
@@ -48,7 +48,7 @@ std::int64_t macBinaryDataFork(std::span<const std::uint8_t> h, std::uint64_t to
     if (!sizeFits)
         return -1;
     const bool tailZero = std::all_of(h.begin() + 101, h.begin() + 126, [](std::uint8_t b) { return b == 0; });
-    const bool version2 = h[123] >= 129 && crcXmodem(h.data(), 124) == ((h[124] << 8) | h[125]);
+    const bool version2 = h[123] >= 129 && crcXmodem(h.data(), 124) == get16(&h[124]);
     return tailZero || version2 ? static_cast<std::int64_t>(data) : -1;
 }
 

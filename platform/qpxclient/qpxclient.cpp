@@ -3,7 +3,8 @@
 #include "platform/component/regcommand.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
-#include "qpxctrl/identity.h"
+#include "platform/qpx/identity.h"
+#include "platform/qpx/qpxname.h"
 
 #include <QFile>
 
@@ -23,7 +24,7 @@ void requireControl(const platform::component::Control* qpxFile)
 
 bool isQpxPath(const QString& path)
 {
-    return path.right(4).compare(QLatin1String(".QPX"), Qt::CaseInsensitive) == 0;
+    return qpx::isQpxName(path);
 }
 
 QString registrationCommand()

@@ -13,7 +13,8 @@ class QWidget;
 
 namespace qpxclient {
 
-// A path whose last four characters are ".QPX" in any case belongs to the QPX control.
+// A path that names a QPX file (qpx::isQpxName, asked of the path as it stands) belongs to the
+// QPX control.
 bool isQpxPath(const QString& path);
 
 // The command that registers the control's module, as advice in messages.

@@ -2,6 +2,12 @@
 // extracted again by them byte for byte.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <ctime>
+
 #include "bench/common/photo.h"
 #include "test_support.h"
 #include "unlha32/unlha32.h"
@@ -89,6 +95,36 @@ TEST(Interop, PeersReadALargePhoto)
     const Bytes photo = bench::makePhotoBmp(3400, 3000); // about 30 MB
     ASSERT_GT(photo.size(), 30'000'000u);
     checkWithPeers({{"photo.bmp", photo}}, "30 MB photo-like bitmap");
+}
+
+// Byte-for-byte checks pass for an archive whose every member is dated 1970: the peers' own
+// reading of each member's time is the oracle, to the two seconds of the MS-DOS stamps.
+TEST(Interop, PeersSeeEachMembersModificationTime)
+{
+    test::ScratchDir dir;
+    const std::vector<std::pair<std::string, std::time_t>> files{
+        {"last-century.txt", 946684799}, // 1999-12-31 23:59:59 UTC
+        {"recent.txt", 1704164647},      // 2024-01-02 03:04:07 UTC
+    };
+    std::string line = "a " + test::quoted(dir / "dated.lzh");
+    for (const auto& [name, when] : files) {
+        test::writeFile(dir / name, test::textBytes(500));
+        const timespec times[2] = {{when, 0}, {when, 0}};
+        ASSERT_EQ(::utimensat(AT_FDCWD, (dir / name).c_str(), times, 0), 0) << name;
+        line += " " + test::quoted(dir / name);
+    }
+    ASSERT_EQ(test::callUnlha(line).code, UNLHA_OK);
+    for (const auto& peer : peers()) {
+        const std::string out = dir / (std::string("x-") + peer.tool);
+        std::filesystem::create_directory(out);
+        ASSERT_EQ(test::runShell(commandFor(peer.extract, dir / "dated.lzh", out)), 0) << peer.tool;
+        for (const auto& [name, when] : files) {
+            struct stat st {};
+            ASSERT_EQ(::stat((out + "/" + name).c_str(), &st), 0) << peer.tool << " " << name;
+            EXPECT_LE(std::llabs(static_cast<long long>(st.st_mtime) - when), 2)
+                << peer.tool << " dates " << name << " " << st.st_mtime << " instead of " << when;
+        }
+    }
 }
 
 TEST(Interop, ReplacingAMemberKeepsTheArchiveReadable)

@@ -2,6 +2,7 @@
 // The filter rule: each pixel is reduced to its grey level, and the grey level is multiplied
 // channel by channel by the filter colour, with 128 standing for a factor of 1.
 
+#include "platform/picture.h"
 #include "velmor/engine/colorvalues.h"
 
 #include <array>
@@ -10,7 +11,7 @@
 namespace engine {
 
 // The largest width or height a render takes: its row and column counters are 16-bit.
-constexpr int kMaxRenderSide = 32766;
+constexpr int kMaxRenderSide = platform::kMaxPictureSide;
 
 // Index 0 blue, 1 green, 2 red: each channel byte of the filter colour divided by 128.
 using ChannelFactors = std::array<double, 3>;

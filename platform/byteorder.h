@@ -1,5 +1,6 @@
 #pragma once
-// Little-endian fields, as bitmap headers and LHA headers store them.
+// Multi-byte fields as files store them: little-endian in bitmap, GIF and LHA headers,
+// big-endian in PNG chunks, JPEG segments and MacBinary headers.
 
 #include <cstdint>
 
@@ -26,3 +27,10 @@ constexpr void put64(std::uint8_t* p, std::uint64_t v)
 }
 
 } // namespace platform::le
+
+namespace platform::be {
+
+constexpr std::uint32_t get16(const std::uint8_t* p) { return (p[0] << 8) | p[1]; }
+constexpr std::uint32_t get32(const std::uint8_t* p) { return (get16(p) << 16) | get16(p + 2); }
+
+} // namespace platform::be
