@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
+#include <cstring>
+#include <functional>
 
 namespace {
 
@@ -49,7 +51,7 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     browse(photo);
     w.optFilt[1]->click(); // sepia
     w.cmdPrev->click();
-    const QByteArray previewed = testsupport::readFile(w.OutputTempPath());
+    const QByteArray previewed = testsupport::readFile(w.session().OutputTempPath());
     EXPECT_EQ(previewed, expectedOutput(photo, 0x0040C0C0));
 
     const QString archive = pictures + QStringLiteral("sea.QPX");
@@ -69,7 +71,7 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     w.cmdPrev->click();
     const QString previewPath = pictures + QStringLiteral("previewed.bmp");
     testsupport::writeFile(previewPath, previewed);
-    EXPECT_EQ(testsupport::readFile(w.OutputTempPath()), expectedOutput(previewPath, 0x00808080));
+    EXPECT_EQ(testsupport::readFile(w.session().OutputTempPath()), expectedOutput(previewPath, 0x00808080));
 
     w.cmdQuit->click();
     EXPECT_TRUE(tempFiles().isEmpty());
@@ -144,7 +146,7 @@ TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks
     EXPECT_EQ(w.mxbPrv->Value(), 3) << "every step counted";
     EXPECT_FALSE(w.mxbPrv->isVisible());
     EXPECT_TRUE(QFile::exists(archive));
-    EXPECT_TRUE(w.OutputTempPath().isEmpty()) << "Create went on to its end before the window closed";
+    EXPECT_TRUE(w.session().OutputTempPath().isEmpty()) << "Create went on to its end before the window closed";
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.isVisible()) << "the close asked for meanwhile happens afterwards";
 
@@ -158,7 +160,7 @@ TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks
     EXPECT_TRUE(opening.commandsDisabled);
     EXPECT_EQ(opening.steps, 2);
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
-    EXPECT_EQ(w.SourcePixels().width, 37);
+    EXPECT_EQ(w.session().SourcePixels().width, 37);
 }
 
 } // namespace
