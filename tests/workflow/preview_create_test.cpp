@@ -78,6 +78,25 @@ TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThe
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 
+// A preview is fresh only for the picture it was rendered from: after another picture is opened,
+// Create renders again and writes the new picture, of its own size.
+TEST_F(PreviewCreate, CreateAfterOpeningAnotherPictureWritesTheNewPicture)
+{
+    frmMain& w = open();
+    RenderCounter counter(w.cmdQuit);
+    browse(write(QStringLiteral("png"), QStringLiteral("first.png"), sample(37, 23)));
+    w.optFilt[1]->click(); // sepia
+    w.cmdPrev->click();
+    ASSERT_TRUE(w.session().PreviewFresh());
+    const QImage second = sample(14, 9).mirrored(true, false);
+    browse(write(QStringLiteral("png"), QStringLiteral("second.png"), second));
+    create(pictures + QStringLiteral("out.bmp"));
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(counter.renders, 2) << "the first picture's preview was not reused";
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("out.bmp")), referenceOutput(second, 0x0040C0C0));
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
 TEST_F(PreviewCreate, CreateReplacesAnExistingFileWhole)
 {
     open();

@@ -73,4 +73,25 @@ TEST(SessionSource, AnOpenReplacesTheGridAndTheFile)
     EXPECT_FALSE(session.OpenedFile()) << "a source whose file is gone guards nothing";
 }
 
+TEST(SessionFreshness, ComparesWhatTheOutputWasRenderedForWithTheSourceAndChoiceNow)
+{
+    Session session;
+    session.sourceOpened(grid(1), std::nullopt);
+    EXPECT_EQ(session.renderJob().filterColor, 0x00808080) << "monochrome, as the window opens";
+    session.filterChosen(kSepia);
+    const workflow::RenderJob job = session.renderJob();
+    EXPECT_EQ(job.filterColor, kSepia);
+
+    // Another picture opened while that job rendered: its output is the earlier source's.
+    session.sourceOpened(grid(2), std::nullopt);
+    session.outputRendered("/t/a.bmp", job);
+    EXPECT_FALSE(session.PreviewFresh());
+    EXPECT_EQ(job.pixels->bytes, (std::vector<std::uint8_t>{1, 1, 1})) << "the job keeps its own grid";
+
+    session.outputRendered("/t/b.bmp", session.renderJob());
+    ASSERT_TRUE(session.PreviewFresh());
+    session.filterChosen(kSepia);
+    EXPECT_FALSE(session.PreviewFresh()) << "the same filter chosen again asks for a new render";
+}
+
 } // namespace
