@@ -222,7 +222,7 @@ void BM_OpenAndPreviewInTheWindow(benchmark::State& state)
     // The scaling for display on its own: the decoded photo and the output bitmap, each brought
     // to the view's size as the window does it.
     const QImage decoded = platform::loadPicture(s.photo);
-    const QImage output = workflow::loadOutputPicture(w.OutputTempPath());
+    const QImage output = workflow::loadOutputPicture(w.session().OutputTempPath());
     QElapsedTimer t;
     t.start();
     benchmark::DoNotOptimize(shell::scaledForView(decoded, w.picSrc->size()));

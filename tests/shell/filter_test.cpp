@@ -16,7 +16,7 @@ TEST_F(FilterChoice, AnyOptionClickMakesThePreviewStale)
         makePreviewFresh();
         QTest::mouseClick(w.optFilt[i], Qt::LeftButton);
         EXPECT_TRUE(w.optFilt[i]->isChecked()) << i;
-        EXPECT_FALSE(w.PreviewFresh()) << i;
+        EXPECT_FALSE(w.session().PreviewFresh()) << i;
     }
 }
 
@@ -32,7 +32,7 @@ TEST_F(FilterChoice, OnlyTheCustomSwatchOpensTheColourDialog)
         QTest::keyClick(w.picFilt[i], Qt::Key_Return);
     }
     EXPECT_TRUE(dialogs->colorRequests.empty());
-    EXPECT_TRUE(w.PreviewFresh());
+    EXPECT_TRUE(w.session().PreviewFresh());
 }
 
 TEST_F(FilterChoice, TheFocusedCustomSwatchOpensTheColourDialogOnReturnOrSpace)
@@ -48,7 +48,7 @@ TEST_F(FilterChoice, TheFocusedCustomSwatchOpensTheColourDialogOnReturnOrSpace)
         w.picFilt[5]->setFocus();
         dialogs->colors.push_back(p.chosen);
         QTest::keyClick(w.picFilt[5], p.key);
-        EXPECT_EQ(w.CustomColor, p.chosen);
+        EXPECT_EQ(w.CustomColor(), p.chosen);
         EXPECT_EQ(w.picFilt[5]->backColor(), p.chosen);
     }
     EXPECT_EQ(dialogs->colorRequests.size(), 3u);
@@ -85,10 +85,10 @@ TEST_F(FilterChoice, AConfirmedColourIsShownStoredAtOnceAndLeavesTheSelectionAlo
         EXPECT_EQ(r.title, QStringLiteral("カスタムフィルタ基本色の選択"));
         EXPECT_EQ(r.flags, 3);
         EXPECT_EQ(r.color, s.expectedStart);
-        EXPECT_EQ(w.CustomColor, s.expectedAfter);
+        EXPECT_EQ(w.CustomColor(), s.expectedAfter);
         EXPECT_EQ(w.picFilt[5]->backColor(), s.expectedAfter);
         EXPECT_EQ(stored(QStringLiteral("Setting/CustomFilter")), s.answer ? QStringLiteral("00C0C040") : QString());
-        EXPECT_EQ(w.PreviewFresh(), !s.answer);
+        EXPECT_EQ(w.session().PreviewFresh(), !s.answer);
         EXPECT_TRUE(w.optFilt[2]->isChecked());
     }
 

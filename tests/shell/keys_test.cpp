@@ -62,7 +62,7 @@ TEST_F(Keys, F1WorksDuringARender)
         during = w.commandState();
         QTest::keyClick(w.picSrc, Qt::Key_F1, Qt::ShiftModifier);
     });
-    w.RenderFilter();
+    w.cmdPrev->click();
     EXPECT_EQ(during, CommandState::Rendering);
     EXPECT_EQ(helpOpened.size(), 1);
 }
@@ -73,12 +73,12 @@ TEST_F(Keys, EscapeQuitsWhenIdleAndDoesNothingDuringARender)
     w.show();
     loadSource(4, 3);
     QTimer::singleShot(0, &w, [&] { QTest::keyClick(w.txtFile, Qt::Key_Escape); });
-    w.RenderFilter();
+    w.cmdPrev->click();
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.OutputTempPath().isEmpty()) << "the render ran to its end";
+    EXPECT_FALSE(w.session().OutputTempPath().isEmpty()) << "the render ran to its end";
 
-    const QString output = w.OutputTempPath();
+    const QString output = w.session().OutputTempPath();
     QTest::keyClick(w.txtFile, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(QFile::exists(output)) << "quitting cleaned up";

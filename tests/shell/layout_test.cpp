@@ -19,8 +19,8 @@ TEST_F(Layout, WindowAndPreviewFollowTheSourcePicture)
     const shell::Twips& tw = w.twips();
     const float formWidth = tw.toTwips(w.frameGeometry().width());
     const float formHeight = tw.toTwips(w.frameGeometry().height());
-    ASSERT_EQ(formWidth, w.BaseFormWidth);
-    ASSERT_EQ(formHeight, w.BaseFormHeight);
+    ASSERT_EQ(formWidth, w.layoutBase().BaseFormWidth);
+    ASSERT_EQ(formHeight, w.layoutBase().BaseFormHeight);
 
     // In order: the designed size (no resize, so the bar keeps its designed place), wider,
     // taller, and small again after a large one.
@@ -55,7 +55,7 @@ TEST_F(Layout, AResizeBeforeTheBaseSizesAreRecordedLaysNothingOut)
 {
     window = std::make_unique<frmMain>(services());
     frmMain& w = *window;
-    EXPECT_TRUE(w.Loading) << "held from construction";
+    EXPECT_TRUE(w.layoutBase().Loading) << "held from construction";
     const QSize designed = w.size();
     w.picSrc->setPicture(QImage(400, 300, QImage::Format_RGB32));
     EXPECT_EQ(w.size(), designed);
@@ -64,7 +64,7 @@ TEST_F(Layout, AResizeBeforeTheBaseSizesAreRecordedLaysNothingOut)
 
 TEST(LayoutRule, ComputesInSinglePrecisionFromTheBaseSizes)
 {
-    workflow::FormState base;
+    shell::LayoutBase base;
     base.BaseFormWidth = 8220.5f;
     base.BaseFormHeight = 5700.25f;
     base.BaseSourceWidth = 3720;

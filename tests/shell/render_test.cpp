@@ -41,7 +41,7 @@ TEST_F(WindowRender, DisablesTheCommandsInOrderCountsRowsAndEnablesThemAgain)
         dialogs->colors.clear();
         QTest::mouseDClick(w.picFilt[5], Qt::LeftButton); // ignored: the frame is disabled
     });
-    w.RenderFilter();
+    w.cmdPrev->click();
 
     EXPECT_EQ(log.changes, QStringList({"cmdBrws-", "Frame1-", "cmdPrev-", "cmdMake-", "cmdQuit-",
                                "cmdBrws+", "Frame1+", "cmdPrev+", "cmdMake+", "cmdQuit+"}));
@@ -61,13 +61,13 @@ TEST_F(WindowRender, ANewOutputReplacesTheFileOfTheOldOne)
 {
     frmMain& w = open();
     loadSource(3, 2);
-    w.RenderFilter();
-    const QString first = w.OutputTempPath();
+    w.cmdPrev->click();
+    const QString first = w.session().OutputTempPath();
     ASSERT_TRUE(QFile::exists(first));
-    w.RenderFilter();
-    EXPECT_NE(w.OutputTempPath(), first);
+    w.cmdPrev->click();
+    EXPECT_NE(w.session().OutputTempPath(), first);
     EXPECT_FALSE(QFile::exists(first));
-    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath()).fileName()});
+    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.session().OutputTempPath()).fileName()});
 }
 
 TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
@@ -76,7 +76,7 @@ TEST_F(WindowRender, ClosingTheWindowStopsTheRenderDeletesItsOutputThenCloses)
     w.show();
     loadSource(64, 64);
     QTimer::singleShot(0, &w, [&] { w.close(); });
-    EXPECT_THROW(w.RenderFilter(), engine::RenderCancelled);
+    EXPECT_THROW(w.RenderFilter(w.session().renderJob()), engine::RenderCancelled);
     EXPECT_TRUE(w.isVisible()) << "not while the render was unwinding";
     EXPECT_EQ(w.activity(), Activity::ClosingAfterCancel);
     EXPECT_EQ(w.commandState(), CommandState::Rendering);
@@ -109,13 +109,13 @@ TEST_F(WindowRender, QuittingDeletesTheTemporaryFilesStillOurs)
         frmMain& w = open();
         loadSource(4, 4);
         if (c.render)
-            w.RenderFilter();
+            w.cmdPrev->click();
         if (c.render && !c.fresh)
             w.optFilt_Click(1);
-        EXPECT_EQ(w.PreviewFresh(), c.fresh);
+        EXPECT_EQ(w.session().PreviewFresh(), c.fresh);
         if (c.sourceLeft) {
-            w.SourceTempPath = tempFolder + QStringLiteral("Velmor20261206081502_042.bmp");
-            QFile f(w.SourceTempPath);
+            leaveSourceTemp(tempFolder + QStringLiteral("Velmor20261206081502_042.bmp"));
+            QFile f(w.session().SourceTempPath());
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
         }
         w.cmdQuit->click();

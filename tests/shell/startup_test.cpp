@@ -15,14 +15,14 @@ TEST_F(Startup, FirstStartRecordsVersionAndFolderButNoCustomColour)
     EXPECT_EQ(stored(QStringLiteral("UpdateInfo/CurrentVersion")), QStringLiteral("1.00.0000"));
     EXPECT_EQ(stored(QStringLiteral("UpdateInfo/ApplicationPath")), programFolder);
     EXPECT_FALSE(QSettings(settingsFile, QSettings::IniFormat).contains(QStringLiteral("Setting/CustomFilter")));
-    EXPECT_EQ(w.CustomColor, 0);
+    EXPECT_EQ(w.CustomColor(), 0);
     EXPECT_EQ(w.picFilt[5]->backColor(), 0);
-    EXPECT_EQ(w.TempFolder, tempFolder);
-    EXPECT_FALSE(w.Loading);
-    EXPECT_FALSE(w.PreviewFresh());
-    EXPECT_EQ(w.BaseSourceWidth, 3720.0f);
-    EXPECT_EQ(w.BaseSourceHeight, 2820.0f);
-    EXPECT_EQ(w.BasePreviewLeft, 4215.0f);
+    EXPECT_EQ(w.TempFolder(), tempFolder);
+    EXPECT_FALSE(w.layoutBase().Loading);
+    EXPECT_FALSE(w.session().PreviewFresh());
+    EXPECT_EQ(w.layoutBase().BaseSourceWidth, 3720.0f);
+    EXPECT_EQ(w.layoutBase().BaseSourceHeight, 2820.0f);
+    EXPECT_EQ(w.layoutBase().BasePreviewLeft, 4215.0f);
 
     // A later start from elsewhere rewrites both entries.
     window.reset();
@@ -45,7 +45,7 @@ TEST_F(Startup, StoredCustomColourIsOnTheSwatchBeforeTheWindowIsShown)
         store(QStringLiteral("Setting/CustomFilter"), QString::fromLatin1(c.stored));
         frmMain& w = open();
         EXPECT_FALSE(w.isVisible());
-        EXPECT_EQ(w.CustomColor, c.colour);
+        EXPECT_EQ(w.CustomColor(), c.colour);
         EXPECT_EQ(w.picFilt[5]->backColor(), c.colour);
         EXPECT_EQ(stored(QStringLiteral("Setting/CustomFilter")), QString::fromLatin1(c.stored));
     }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <memory>
@@ -57,23 +58,29 @@ struct WindowFixture : ::testing::Test {
     }
     QStringList tempFiles() const { return QDir(tempFolder).entryList(QDir::Files | QDir::Hidden); }
 
-    // A source as the workflow leaves it: the picture in picSrc, its pixels in the grid and the
-    // commands enabled for it.
+    // A source as Browse leaves it: a grey bitmap of the given size opened by the window, so that
+    // the picture is in picSrc, its pixels in the grid and the commands enabled for it.
     void loadSource(int width, int height, std::uint8_t value = 100)
     {
         QImage picture(width, height, QImage::Format_RGB32);
         picture.fill(qRgb(value, value, value));
-        window->picSrc->setPicture(picture);
-        window->sourceOpened({width, height, std::vector<std::uint8_t>(std::size_t(width) * height * 3, value)}, std::nullopt);
-        window->updateCommands();
+        const QString path = dir.path() + QStringLiteral("/source-%1x%2.bmp").arg(width).arg(height);
+        ASSERT_TRUE(picture.save(path, "BMP"));
+        window->openPicture(path);
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     }
 
     // An output rendered for the current source and filter choice, as a preview leaves it.
     void makePreviewFresh()
     {
-        window->RenderFilter();
-        ASSERT_TRUE(window->PreviewFresh());
+        window->cmdPrev->click();
+        ASSERT_TRUE(window->session().PreviewFresh());
     }
+
+    // What no command leaves on demand, planted in the window (the fixture is its friend): a
+    // temporary folder that refuses files, a source bitmap that a failed open could not delete.
+    void useTempFolder(const QString& folder) { window->tempFolder_ = folder; }
+    void leaveSourceTemp(const QString& path) { window->session_.sourceTempLeft(path); }
 
     void TearDown() override { EXPECT_EQ(dialogs->unexpected, 0) << "a dialog was shown with no answer queued"; }
 };

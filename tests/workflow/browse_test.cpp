@@ -19,13 +19,13 @@ TEST_F(Browse, OpensEachKindOfPictureIntoViewGridAndField)
         const QImage expected = platform::toBgr888(platform::loadPicture(path));
         EXPECT_EQ(w.txtFile->text(), path);
         EXPECT_EQ(w.picSrc->size(), expected.size());
-        EXPECT_EQ(w.SourcePixels().width, expected.width());
-        EXPECT_EQ(w.SourcePixels().height, expected.height());
+        EXPECT_EQ(w.session().SourcePixels().width, expected.width());
+        EXPECT_EQ(w.session().SourcePixels().height, expected.height());
         // Grid row 1 is the bottom row of the picture.
-        EXPECT_EQ(0, std::memcmp(w.SourcePixels().row(1), expected.constScanLine(expected.height() - 1), 3 * std::size_t(expected.width())));
+        EXPECT_EQ(0, std::memcmp(w.session().SourcePixels().row(1), expected.constScanLine(expected.height() - 1), 3 * std::size_t(expected.width())));
         EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
-        EXPECT_FALSE(w.PreviewFresh());
-        EXPECT_TRUE(w.SourceTempPath.isEmpty()) << "it names no file once the bitmap is read";
+        EXPECT_FALSE(w.session().PreviewFresh());
+        EXPECT_TRUE(w.session().SourceTempPath().isEmpty()) << "it names no file once the bitmap is read";
         EXPECT_TRUE(tempFiles().isEmpty()) << "the temporary source bitmap is gone once read";
     }
     const dialogs::FileDialogRequest& r = dialogs->fileRequests.back();
@@ -41,10 +41,10 @@ TEST_F(Browse, OpeningEmptiesThePreviewAndMakesItStale)
     frmMain& w = open();
     browse(write(QStringLiteral("png")));
     w.cmdPrev->click();
-    ASSERT_TRUE(w.PreviewFresh());
+    ASSERT_TRUE(w.session().PreviewFresh());
     browse(write(QStringLiteral("bmp"), QStringLiteral("small.bmp"), sample(5, 4)));
     EXPECT_TRUE(w.picPrev->picture().isNull());
-    EXPECT_FALSE(w.PreviewFresh());
+    EXPECT_FALSE(w.session().PreviewFresh());
     EXPECT_TRUE(w.cmdPrev->isEnabled());
     EXPECT_TRUE(w.cmdMake->isEnabled());
     EXPECT_EQ(w.picPrev->size(), QSize(5, 4)) << "the layout followed the new source";
@@ -56,7 +56,7 @@ TEST_F(Browse, CancelLeavesEverythingAsItWas)
     const QString path = write(QStringLiteral("png"));
     browse(path);
     w.cmdPrev->click();
-    const QString output = w.OutputTempPath();
+    const QString output = w.session().OutputTempPath();
     const QImage preview = w.picPrev->picture();
 
     dialogs->files.push_back(std::nullopt);
@@ -64,8 +64,8 @@ TEST_F(Browse, CancelLeavesEverythingAsItWas)
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(w.txtFile->text(), path);
     EXPECT_EQ(w.picPrev->picture(), preview);
-    EXPECT_TRUE(w.PreviewFresh());
-    EXPECT_EQ(w.OutputTempPath(), output);
+    EXPECT_TRUE(w.session().PreviewFresh());
+    EXPECT_EQ(w.session().OutputTempPath(), output);
     EXPECT_TRUE(QFile::exists(output));
 }
 
@@ -75,7 +75,7 @@ TEST_F(Browse, AFailedOpenKeepsThePreviousSourceWhole)
     const QString good = write(QStringLiteral("png"));
     browse(good);
     const QSize size = w.picSrc->size();
-    const std::vector<std::uint8_t> grid = w.SourcePixels().bytes;
+    const std::vector<std::uint8_t> grid = w.session().SourcePixels().bytes;
 
     QFile text(pictures + QStringLiteral("notes.bmp"));
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
@@ -101,13 +101,13 @@ TEST_F(Browse, AFailedOpenKeepsThePreviousSourceWhole)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         messages.clear();
-        w.TempFolder = c.tempFolder;
+        useTempFolder(c.tempFolder);
         browse(c.path);
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].contains(QStringLiteral("開けませんでした"))) << messages[0].toStdString();
         EXPECT_EQ(w.txtFile->text(), good);
         EXPECT_EQ(w.picSrc->size(), size);
-        EXPECT_EQ(w.SourcePixels().bytes, grid);
+        EXPECT_EQ(w.session().SourcePixels().bytes, grid);
         EXPECT_TRUE(tempFiles().isEmpty());
     }
 }
@@ -156,7 +156,7 @@ TEST_F(Browse, APictureNamedByPathOpensWithoutTheDialog)
     w.openPicture(path);
     EXPECT_TRUE(dialogs->fileRequests.empty());
     EXPECT_EQ(w.txtFile->text(), path);
-    EXPECT_EQ(w.SourcePixels().width, 37);
+    EXPECT_EQ(w.session().SourcePixels().width, 37);
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
     w.openPicture(pictures + QStringLiteral("missing.png"));
     EXPECT_EQ(messages.size(), 1) << "a picture that cannot be opened is reported";

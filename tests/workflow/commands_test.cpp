@@ -31,23 +31,21 @@ struct Commands : testing::Test {
         QImage picture(3, 2, QImage::Format_RGB888);
         picture.fill(Qt::darkCyan);
         ASSERT_TRUE(picture.save(path(name), "BMP"));
-        QString undeleted;
-        workflow::OpenedPicture source = workflow::openPicture(path(name), {temp, nullptr, {}}, undeleted);
-        session.sourceOpened(std::move(source.pixels), source.file);
+        workflow::openPicture(session, path(name), {temp, nullptr, {}});
     }
-    // Stands in for the window's render: the output is the bytes given, recorded by the session.
+    // Stands in for the window's render: the output is the bytes given, its path handed back.
     workflow::RenderOutput renderWriting(const QByteArray& bytes)
     {
-        return [this, bytes] {
+        return [this, bytes](const workflow::RenderJob&) {
             ++renders;
             const QString output = temp + QStringLiteral("out%1.bmp").arg(renders);
             testsupport::writeFile(output, bytes);
-            session.outputRendered(output);
+            return output;
         };
     }
     workflow::RenderOutput renderFailing()
     {
-        return [this] {
+        return [this](const workflow::RenderJob&) -> QString {
             ++renders;
             throw platform::RuntimeError(platform::kInvalidPicture, QStringLiteral("ディスクがいっぱいです"));
         };
@@ -74,10 +72,9 @@ TEST_F(Commands, OpenReadsTheWholePictureAndLeavesNoTemporaryFile)
     EXPECT_TRUE(session.OpenedFile().has_value());
     EXPECT_TRUE(leftInTemp().isEmpty()) << leftInTemp().join(' ').toStdString();
 
-    QString undeleted;
-    const QString message = failure([&] { workflow::openPicture(path("missing.jpg"), {temp, nullptr, {}}, undeleted); });
+    const QString message = failure([&] { workflow::openPicture(session, path("missing.jpg"), {temp, nullptr, {}}); });
     EXPECT_TRUE(message.startsWith(QStringLiteral("画像を開けませんでした。\n\n"))) << message.toStdString();
-    EXPECT_TRUE(undeleted.isEmpty());
+    EXPECT_TRUE(session.SourceTempPath().isEmpty());
     EXPECT_TRUE(leftInTemp().isEmpty());
 }
 

@@ -43,8 +43,8 @@ TEST_F(LargePicture, OpensPreviewsAndCreatesAtFullSizeWithTheWindowOnTheScreen)
         const QString path = write(QStringLiteral("png"), QStringLiteral("large.png"), sample(s.picture.width(), s.picture.height()));
         browse(path);
         ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-        EXPECT_EQ(w.SourcePixels().width, s.picture.width());
-        EXPECT_EQ(w.SourcePixels().height, s.picture.height());
+        EXPECT_EQ(w.session().SourcePixels().width, s.picture.width());
+        EXPECT_EQ(w.session().SourcePixels().height, s.picture.height());
         EXPECT_LT(w.viewScale(), 1.0);
         expectAllInSight(w, s.displayed);
 
@@ -53,7 +53,7 @@ TEST_F(LargePicture, OpensPreviewsAndCreatesAtFullSizeWithTheWindowOnTheScreen)
         ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
         EXPECT_EQ(w.mxbPrv->Max(), s.picture.height()) << "the bar counts the picture's own rows";
         const QByteArray expected = expectedOutput(path, 0x0040C0C0); // sepia
-        EXPECT_EQ(testsupport::readFile(w.OutputTempPath()), expected);
+        EXPECT_EQ(testsupport::readFile(w.session().OutputTempPath()), expected);
         EXPECT_EQ(w.picPrev->picture().size(), s.displayed) << "the preview at the source's scale";
         expectAllInSight(w, s.displayed);
 
@@ -66,8 +66,8 @@ TEST_F(LargePicture, OpensPreviewsAndCreatesAtFullSizeWithTheWindowOnTheScreen)
     EXPECT_EQ(w.viewScale(), 1.0);
     EXPECT_EQ(w.picSrc->size(), QSize(100, 300));
     EXPECT_EQ(w.twips().left(w.picPrev), 4215.0f);
-    EXPECT_EQ(w.twips().toTwips(w.frameGeometry().width()), w.BaseFormWidth);
-    EXPECT_EQ(w.twips().toTwips(w.frameGeometry().height()), w.BaseFormHeight + 1680);
+    EXPECT_EQ(w.twips().toTwips(w.frameGeometry().width()), w.layoutBase().BaseFormWidth);
+    EXPECT_EQ(w.twips().toTwips(w.frameGeometry().height()), w.layoutBase().BaseFormHeight + 1680);
     EXPECT_EQ(w.picSrc->picture().size(), QSize(100, 300));
 }
 

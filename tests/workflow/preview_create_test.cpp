@@ -22,12 +22,12 @@ TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
             w.optFilt[i]->click();
             w.cmdPrev->click();
             ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
-            EXPECT_EQ(testsupport::readFile(w.OutputTempPath()), expectedOutput(path, colours[i]));
-            EXPECT_TRUE(w.PreviewFresh());
+            EXPECT_EQ(testsupport::readFile(w.session().OutputTempPath()), expectedOutput(path, colours[i]));
+            EXPECT_TRUE(w.session().PreviewFresh());
             EXPECT_EQ(w.picPrev->picture().convertToFormat(QImage::Format_RGB32),
-                platform::loadPicture(w.OutputTempPath()).convertToFormat(QImage::Format_RGB32));
+                platform::loadPicture(w.session().OutputTempPath()).convertToFormat(QImage::Format_RGB32));
             // Each preview replaces the file of the one before: one output in the folder.
-            EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.OutputTempPath()).fileName()});
+            EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.session().OutputTempPath()).fileName()});
         }
     }
 }
@@ -39,15 +39,15 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     browse(write(QStringLiteral("jpg")));
     w.optFilt[1]->click();
     w.cmdPrev->click();
-    const QByteArray previewed = testsupport::readFile(w.OutputTempPath());
-    const QString output = w.OutputTempPath();
+    const QByteArray previewed = testsupport::readFile(w.session().OutputTempPath());
+    const QString output = w.session().OutputTempPath();
 
     create(pictures + QStringLiteral("out.bmp"));
     EXPECT_EQ(counter.renders, 1) << "the fresh preview was reused";
     EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("out.bmp")), previewed);
     EXPECT_FALSE(QFile::exists(output));
-    EXPECT_TRUE(w.OutputTempPath().isEmpty());
-    EXPECT_FALSE(w.PreviewFresh());
+    EXPECT_TRUE(w.session().OutputTempPath().isEmpty());
+    EXPECT_FALSE(w.session().PreviewFresh());
     EXPECT_FALSE(w.picPrev->picture().isNull()) << "the view keeps the last preview";
 
     // The second Create in a row renders again; a .png name still gets the bitmap bytes.
@@ -75,6 +75,25 @@ TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThe
     create(pictures + QStringLiteral("blue.bmp"));
     EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("blue.bmp")), expectedOutput(path, 0x00C04040));
     EXPECT_EQ(w.picPrev->picture(), preview);
+    EXPECT_TRUE(tempFiles().isEmpty());
+}
+
+// A preview is fresh only for the picture it was rendered from: after another picture is opened,
+// Create renders again and writes the new picture, of its own size.
+TEST_F(PreviewCreate, CreateAfterOpeningAnotherPictureWritesTheNewPicture)
+{
+    frmMain& w = open();
+    RenderCounter counter(w.cmdQuit);
+    browse(write(QStringLiteral("png"), QStringLiteral("first.png"), sample(37, 23)));
+    w.optFilt[1]->click(); // sepia
+    w.cmdPrev->click();
+    ASSERT_TRUE(w.session().PreviewFresh());
+    const QImage second = sample(14, 9).mirrored(true, false);
+    browse(write(QStringLiteral("png"), QStringLiteral("second.png"), second));
+    create(pictures + QStringLiteral("out.bmp"));
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(counter.renders, 2) << "the first picture's preview was not reused";
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("out.bmp")), referenceOutput(second, 0x0040C0C0));
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 
@@ -108,8 +127,8 @@ TEST_F(PreviewCreate, AFailedCreateKeepsTheOutputForARetryWithoutRendering)
         create(bad);
         ASSERT_EQ(messages.size(), 1);
         EXPECT_TRUE(messages[0].contains(QStringLiteral("作成できませんでした"))) << messages[0].toStdString();
-        EXPECT_TRUE(QFile::exists(w.OutputTempPath()));
-        EXPECT_TRUE(w.PreviewFresh());
+        EXPECT_TRUE(QFile::exists(w.session().OutputTempPath()));
+        EXPECT_TRUE(w.session().PreviewFresh());
         EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
     }
     EXPECT_TRUE(QFileInfo(pictures + QStringLiteral("a-folder.bmp")).isDir());
@@ -125,12 +144,12 @@ TEST_F(PreviewCreate, CancellingTheSaveDialogRendersWritesAndDeletesNothing)
     RenderCounter counter(w.cmdQuit);
     browse(write(QStringLiteral("png")));
     w.cmdPrev->click();
-    const QString output = w.OutputTempPath();
+    const QString output = w.session().OutputTempPath();
     dialogs->files.push_back(std::nullopt);
     w.cmdMake->click();
     EXPECT_EQ(counter.renders, 1);
-    EXPECT_TRUE(w.PreviewFresh());
-    EXPECT_EQ(w.OutputTempPath(), output);
+    EXPECT_TRUE(w.session().PreviewFresh());
+    EXPECT_EQ(w.session().OutputTempPath(), output);
     EXPECT_TRUE(QFile::exists(output));
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -139,13 +158,13 @@ TEST_F(PreviewCreate, AFailedRenderIsReportedAndGivesTheCommandsBack)
 {
     frmMain& w = open();
     browse(write(QStringLiteral("png")));
-    w.TempFolder = dir.path() + QStringLiteral("/missing/");
+    useTempFolder(dir.path() + QStringLiteral("/missing/"));
     w.cmdPrev->click();
     ASSERT_EQ(messages.size(), 1);
     EXPECT_TRUE(messages[0].contains(QStringLiteral("プレビュー"))) << messages[0].toStdString();
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
     EXPECT_FALSE(w.mxbPrv->isVisible());
-    EXPECT_FALSE(w.PreviewFresh());
+    EXPECT_FALSE(w.session().PreviewFresh());
     EXPECT_TRUE(w.picPrev->picture().isNull());
 }
 

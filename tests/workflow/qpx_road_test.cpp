@@ -7,6 +7,8 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
+#include <cstring>
+#include <functional>
 
 namespace {
 
@@ -49,7 +51,7 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     browse(photo);
     w.optFilt[1]->click(); // sepia
     w.cmdPrev->click();
-    const QByteArray previewed = testsupport::readFile(w.OutputTempPath());
+    const QByteArray previewed = testsupport::readFile(w.session().OutputTempPath());
     EXPECT_EQ(previewed, expectedOutput(photo, 0x0040C0C0));
 
     const QString archive = pictures + QStringLiteral("sea.QPX");
@@ -69,7 +71,7 @@ TEST_F(QpxRoad, ACreatedQpxFileOpensAgainWithTheSamePixels)
     w.cmdPrev->click();
     const QString previewPath = pictures + QStringLiteral("previewed.bmp");
     testsupport::writeFile(previewPath, previewed);
-    EXPECT_EQ(testsupport::readFile(w.OutputTempPath()), expectedOutput(previewPath, 0x00808080));
+    EXPECT_EQ(testsupport::readFile(w.session().OutputTempPath()), expectedOutput(previewPath, 0x00808080));
 
     w.cmdQuit->click();
     EXPECT_TRUE(tempFiles().isEmpty());
@@ -144,7 +146,7 @@ TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks
     EXPECT_EQ(w.mxbPrv->Value(), 3) << "every step counted";
     EXPECT_FALSE(w.mxbPrv->isVisible());
     EXPECT_TRUE(QFile::exists(archive));
-    EXPECT_TRUE(w.OutputTempPath().isEmpty()) << "Create went on to its end before the window closed";
+    EXPECT_TRUE(w.session().OutputTempPath().isEmpty()) << "Create went on to its end before the window closed";
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.isVisible()) << "the close asked for meanwhile happens afterwards";
 
@@ -158,7 +160,71 @@ TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks
     EXPECT_TRUE(opening.commandsDisabled);
     EXPECT_EQ(opening.steps, 2);
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
-    EXPECT_EQ(w.SourcePixels().width, 37);
+    EXPECT_EQ(w.session().SourcePixels().width, 37);
+}
+
+// Closing the window while the control writes or reads a QPX file: the window stays until the
+// step has ended and nothing is cleaned up under the control meanwhile; the command then goes on
+// to its end, the window closes, and nothing of ours or the control's is left.
+TEST_F(QpxRoad, ClosingTheWindowDuringAQpxStepWaitsForItThenLeavesNothingBehind)
+{
+    const QString photo = write(QStringLiteral("png"));
+    const QString archive = pictures + QStringLiteral("sea.qpx");
+    QByteArray previewed;
+    struct Step {
+        const char* what;
+        std::function<void()> command;
+        std::function<void(const frmMain&)> done; // what the command achieved
+    };
+    const Step steps[] = {
+        {"saving", [&] { create(archive); },
+            [&](const frmMain& w) {
+                EXPECT_TRUE(w.session().OutputTempPath().isEmpty()) << "Create went on to its end";
+                QProcess lhasa;
+                lhasa.start(QStringLiteral("lhasa"), {QStringLiteral("t"), archive});
+                lhasa.waitForFinished(30000);
+                EXPECT_EQ(lhasa.exitCode(), 0) << lhasa.readAll().toStdString();
+            }},
+        {"opening", [&] { browse(archive); },
+            [&](const frmMain& w) {
+                EXPECT_EQ(w.txtFile->text(), archive) << "the open went on to its end";
+                const engine::SourcePixels& grid = w.session().SourcePixels();
+                ASSERT_EQ(grid.width, 37);
+                ASSERT_EQ(previewed.size(), 54 + 23 * 112);
+                for (int y = 1; y <= grid.height; ++y)
+                    EXPECT_EQ(std::memcmp(grid.row(y), previewed.constData() + 54 + (y - 1) * 112, 3 * 37), 0)
+                        << "row " << y << " is the saved picture's";
+            }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        frmMain& w = open();
+        w.show();
+        browse(photo);
+        w.optFilt[1]->click(); // sepia
+        w.cmdPrev->click();
+        const QString output = w.session().OutputTempPath();
+        if (previewed.isEmpty())
+            previewed = testsupport::readFile(output);
+
+        bool seen = false, stillShown = false, outputKept = false;
+        QTimer::singleShot(0, &w, [&] {
+            seen = true;
+            w.close();
+            stillShown = w.isVisible();
+            outputKept = QFile::exists(output);
+        });
+        step.command();
+        ASSERT_TRUE(seen) << "no event was handled during the step";
+        EXPECT_TRUE(stillShown) << "the window waits for the step";
+        EXPECT_TRUE(outputKept) << "nothing is cleaned up while the control works";
+        ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+        step.done(w);
+        QCoreApplication::processEvents();
+        EXPECT_FALSE(w.isVisible()) << "the close asked for meanwhile happens afterwards";
+        EXPECT_TRUE(tempFiles().isEmpty()) << tempFiles().join(QLatin1Char(' ')).toStdString();
+        EXPECT_TRUE(controlFiles().isEmpty()) << controlFiles().join(QLatin1Char(' ')).toStdString();
+    }
 }
 
 } // namespace

@@ -56,14 +56,14 @@ TEST_F(Qpx, QpxNamesGoToTheControlAndOtherNamesToTheLoader)
     EXPECT_EQ(qpx.calls.size(), 1u) << "a.QPX.png is a PNG";
 
     w.cmdPrev->click();
-    const QImage previewed = platform::loadPicture(w.OutputTempPath());
+    const QImage previewed = platform::loadPicture(w.session().OutputTempPath());
     create(pictures + QStringLiteral("out.qpx"));
     ASSERT_EQ(qpx.calls.size(), 2u);
     EXPECT_EQ(qpx.calls[1].first, 0x60030000);
     EXPECT_EQ(qpx.calls[1].second.value(0).value<QImage>().convertToFormat(QImage::Format_RGB32),
         previewed.convertToFormat(QImage::Format_RGB32)) << "the output bitmap as a picture";
     EXPECT_EQ(qpx.calls[1].second.value(1).toString(), pictures + QStringLiteral("out.qpx"));
-    EXPECT_TRUE(w.OutputTempPath().isEmpty());
+    EXPECT_TRUE(w.session().OutputTempPath().isEmpty());
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 
@@ -89,8 +89,8 @@ TEST_F(Qpx, ASaveThatWroteNothingKeepsTheOutputForARetry)
     browse(write(QStringLiteral("bmp")));
     create(pictures + QStringLiteral("out.qpx"));
     ASSERT_EQ(messages.size(), 1);
-    EXPECT_TRUE(QFile::exists(w.OutputTempPath()));
-    EXPECT_TRUE(w.PreviewFresh());
+    EXPECT_TRUE(QFile::exists(w.session().OutputTempPath()));
+    EXPECT_TRUE(w.session().PreviewFresh());
 }
 
 TEST_F(Qpx, WithoutTheControlQpxNamesGetAClearMessage)
@@ -105,7 +105,7 @@ TEST_F(Qpx, WithoutTheControlQpxNamesGetAClearMessage)
         EXPECT_TRUE(m.contains(QStringLiteral("QPX ファイル"))) << m.toStdString();
     EXPECT_EQ(w.txtFile->text(), good);
     EXPECT_FALSE(QFile::exists(pictures + QStringLiteral("out.QPX")));
-    EXPECT_TRUE(QFile::exists(w.OutputTempPath()));
+    EXPECT_TRUE(QFile::exists(w.session().OutputTempPath()));
 }
 
 } // namespace

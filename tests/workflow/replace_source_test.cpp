@@ -45,7 +45,7 @@ TEST_F(ReplaceSource, CreateOverTheSourceAsksAndWritesOnlyWhenTheUserAgrees)
     create(photo);
     EXPECT_EQ(asked.size(), 1);
     EXPECT_EQ(testsupport::readFile(photo), testsupport::readFile(pictures + QStringLiteral("other.bmp")));
-    EXPECT_TRUE(w.OutputTempPath().isEmpty());
+    EXPECT_TRUE(w.session().OutputTempPath().isEmpty());
 }
 
 TEST_F(ReplaceSource, EachWindowKnowsOnlyItsOwnSource)

@@ -18,9 +18,9 @@ struct RenderedFiles {
 void checkRenderSize(int width, int height);
 
 // Writes the grid tinted with the filter colour as a 24-bit bitmap under a new output name in
-// tempFolder, rows bottom-up, and returns the names. W and H come from the source view; a view
-// larger than the grid is an error. On any failure or cancellation the incomplete output is
-// deleted and the error (or RenderCancelled) is thrown.
+// tempFolder, rows bottom-up, and returns the names. W and H are the grid's own size, whatever a
+// view shows; a size larger than the grid is an error. On any failure or cancellation the
+// incomplete output is deleted and the error (or RenderCancelled) is thrown.
 RenderedFiles renderFilter(const SourcePixels& grid, int width, int height, ColorValue filterColor,
     const QString& tempFolder, const RenderHooks& hooks = {});
 

@@ -1,7 +1,6 @@
 #include "velmor/shell/frmmain.h"
 
 #include "platform/component/control.h"
-#include "platform/fs.h"
 #include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
 #include "velmor/engine/filters.h"
@@ -43,13 +42,6 @@ void setCaption(QWidget* control, const QString& caption)
 }
 
 } // namespace
-
-void frmMain::removeTempFile(const QString& path)
-{
-    // A failed delete leaves the file for the next cleanup.
-    if (!path.isEmpty() && platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
-        QFile::remove(path);
-}
 
 frmMain::frmMain(shell::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -99,12 +91,17 @@ void frmMain::createControls()
     for (int i = 0; i < 6; ++i) {
         picFilt[i] = new shell::PictureBox(Frame1);
         picFilt[i]->setBorder(true);
-        picFilt[i]->setBackColor(engine::filterColor(i, CustomColor));
+        picFilt[i]->setBackColor(engine::filterColor(i, customColor_));
         picFilt[i]->setFocusPolicy(Qt::TabFocus);
         optFilt[i] = new QRadioButton(Frame1);
         connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
         connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_DblClick(i); });
+        // A click is a choice even on the selected option; a selection made otherwise is one too.
         connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
+        connect(optFilt[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                optFilt_Click(i);
+        });
     }
     optFilt[0]->setChecked(true);
     cmdPrev = new QPushButton(this);
@@ -117,6 +114,7 @@ void frmMain::createControls()
         view->setAutoSize(true);
         view->setBackColor(0x00FFFFFF);
     }
+    views_ = std::make_unique<shell::PictureViews>(*picSrc, *picPrev);
     cmdQuit = new QPushButton(this);
     mxbPrv = new shell::MoxelBar(this);
     mxbPrv->raise(); // drawn over picPrev
@@ -171,14 +169,14 @@ frmMain::~frmMain()
 
 bool frmMain::Form_Load()
 {
-    Loading = true;
+    layoutBase_.Loading = true;
     frameExtra_ = frameGeometry().size() - size();
-    BaseFormWidth = twips_.toTwips(width() + frameExtra_.width());
-    BaseFormHeight = twips_.toTwips(height() + frameExtra_.height());
-    BaseSourceWidth = twips_.width(picSrc);
-    BaseSourceHeight = twips_.height(picSrc);
-    BasePreviewLeft = twips_.left(picPrev);
-    Loading = false;
+    layoutBase_.BaseFormWidth = twips_.toTwips(width() + frameExtra_.width());
+    layoutBase_.BaseFormHeight = twips_.toTwips(height() + frameExtra_.height());
+    layoutBase_.BaseSourceWidth = twips_.width(picSrc);
+    layoutBase_.BaseSourceHeight = twips_.height(picSrc);
+    layoutBase_.BasePreviewLeft = twips_.left(picPrev);
+    layoutBase_.Loading = false;
     try {
         InitTempFolder();
         SaveUpdateInfo();
@@ -194,9 +192,9 @@ bool frmMain::Form_Load()
 
 void frmMain::InitTempFolder()
 {
-    TempFolder = services_.tempFolder ? services_.tempFolder() : platform::privateTempFolder();
-    if (!TempFolder.endsWith(QLatin1Char('/')))
-        TempFolder += QLatin1Char('/');
+    tempFolder_ = services_.tempFolder ? services_.tempFolder() : platform::privateTempFolder();
+    if (!tempFolder_.endsWith(QLatin1Char('/')))
+        tempFolder_ += QLatin1Char('/');
 }
 
 void frmMain::SaveUpdateInfo()
@@ -236,7 +234,7 @@ CommandState frmMain::commandState() const
 {
     if (activity_ != Activity::Idle)
         return CommandState::Rendering;
-    return hasSource() ? CommandState::SourceLoaded : CommandState::NoSource;
+    return session_.hasSource() ? CommandState::SourceLoaded : CommandState::NoSource;
 }
 
 void frmMain::setActivity(Activity activity)
@@ -311,35 +309,41 @@ void frmMain::Form_Unload()
     if (unloaded_)
         return;
     unloaded_ = true;
-    // The output bitmap goes whether or not it is still fresh: nothing will ever read it again.
-    removeTempFile(OutputTempPath());
-    removeTempFile(SourceTempPath);
+    workflow::closeSession(session_);
 }
 
 void frmMain::optFilt_Click(int Index)
 {
-    Q_UNUSED(Index); // the render reads the selection when it runs
-    filterChosen();
+    workflow::chooseFilter(session_, engine::filterColor(Index, customColor_));
 }
 
 void frmMain::setCustomColor(engine::ColorValue color)
 {
-    CustomColor = color;
+    customColor_ = color;
     picFilt[engine::kCustomFilter]->setBackColor(color);
+}
+
+engine::ColorValue frmMain::selectedFilterColor() const
+{
+    for (int i = 0; i < engine::kFilterCount; ++i)
+        if (optFilt[i]->isChecked())
+            return engine::filterColor(i, customColor_);
+    return engine::filterColor(0, customColor_);
 }
 
 void frmMain::picFilt_DblClick(int Index)
 {
     if (Index != engine::kCustomFilter)
         return;
-    const auto chosen = cdlFile.ShowColor(QStringLiteral("カスタムフィルタ基本色の選択"), CustomColor,
+    const auto chosen = cdlFile.ShowColor(QStringLiteral("カスタムフィルタ基本色の選択"), customColor_,
         dialogs::cdlCCRGBInit | dialogs::cdlCCFullOpen);
     if (!chosen)
         return;
     setCustomColor(*chosen);
-    filterChosen();
+    // The selection stays; a custom colour confirmed is a new choice whichever option is selected.
+    workflow::chooseFilter(session_, selectedFilterColor());
     try {
-        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(CustomColor));
+        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(customColor_));
     } catch (const platform::RuntimeError& e) {
         showMessage(e.text() + QStringLiteral("\nこの色は今回だけ使われます。"));
     }

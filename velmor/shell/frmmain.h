@@ -1,18 +1,19 @@
 #pragma once
-// frmMain, the program's one window: its controls as designed, the state its operations share,
-// start-up and shutdown, the help key, the filter choice, and the window's side of a render.
-// Browse, Preview and Create are workflow calls; their handlers here gather the inputs and show
-// the outcome.
+// frmMain, the program's one window: its controls as designed, its own size and place, start-up
+// and shutdown, the help key, the filter choice, and the window's side of a render. It holds a
+// picture session that only the workflow's commands change: Browse, Preview, Create and the
+// filter choice are workflow calls, whose handlers here gather the inputs and show the outcome.
 
 #include "platform/component/control.h"
 #include "platform/longwork.h"
+#include "platform/settings.h"
 #include "velmor/dialogs/commondialog.h"
-#include "velmor/workflow/formstate.h"
+#include "velmor/shell/layout.h"
 #include "velmor/shell/moxelbar.h"
 #include "velmor/shell/picturebox.h"
+#include "velmor/shell/pictureviews.h"
 #include "velmor/shell/screenfit.h"
 #include "velmor/shell/services.h"
-#include "platform/settings.h"
 #include "velmor/shell/twips.h"
 #include "velmor/workflow/commands.h"
 #include "velmor/workflow/session.h"
@@ -35,7 +36,7 @@ enum class CommandState { NoSource, SourceLoaded, Rendering };
 // the window closing: its commands stay disabled until the queued close has run.
 enum class Activity { Idle, Rendering, LongWork, ClosingAfterCancel };
 
-class frmMain : public QWidget, public workflow::FormState, public workflow::Session {
+class frmMain : public QWidget {
     Q_OBJECT
 public:
     explicit frmMain(shell::Services services = {}, QWidget* parent = nullptr);
@@ -45,16 +46,22 @@ public:
     // used: the user has been told why, and the program should end.
     bool Form_Load();
 
+    // The opened source, the chosen filter and the output, as the commands left them.
+    const workflow::Session& session() const { return session_; }
+    // The designed sizes the layout rule starts from, recorded at start-up.
+    const shell::LayoutBase& layoutBase() const { return layoutBase_; }
+    // The private temporary folder, ending in '/'.
+    const QString& TempFolder() const { return tempFolder_; }
+    // The custom filter's colour, which swatch 5 shows.
+    engine::ColorValue CustomColor() const { return customColor_; }
+
     // Worked out from the window's activity and whether the session has a source.
     CommandState commandState() const;
     Activity activity() const { return activity_; }
     void setActivity(Activity activity);
-    // Sets the five commands as the command state allows them, always in the same order. The one
-    // place their enabled states are decided.
-    void updateCommands();
     const shell::Twips& twips() const { return twips_; }
     // How the views show the source: 1 when at its own size, below 1 when scaled to fit the screen.
-    double viewScale() const { return viewScale_; }
+    double viewScale() const { return views_->scale(); }
     // The area of the screen the window must lie within, frame included.
     QRect availableArea() const;
     // The help file opened by F1: the program's folder followed by "/Velmor.chm".
@@ -93,11 +100,10 @@ public:
     void optFilt_Click(int Index);
     void picFilt_DblClick(int Index);
 
-    // The window's side of a render: commands disabled, the progress bar counting rows, events
-    // handled at time-sliced yields, the commands enabled again.
-    void RenderFilter();
-    // The colour of the chosen filter's swatch.
-    engine::ColorValue selectedFilterColor() const;
+    // The window's side of a render, Preview's and Create's render callback: commands disabled,
+    // the progress bar counting rows in the job's colour, events handled at time-sliced yields,
+    // the commands enabled again. Returns the output bitmap's path.
+    QString RenderFilter(const workflow::RenderJob& job);
 
 protected:
     void moveEvent(QMoveEvent* event) override;
@@ -113,6 +119,9 @@ private:
     void fitCaptions();
     void InitTempFolder();
     void SaveUpdateInfo();
+    // Sets the five commands as the command state allows them, always in the same order. The one
+    // place their enabled states are decided.
+    void updateCommands();
     void setOuterSize(float widthTwips, float heightTwips);
     shell::FitBase fitBase() const;
     QSize frameExtra() const;
@@ -122,13 +131,14 @@ private:
     void refitToScreen();
     // The custom filter's colour, which its swatch shows.
     void setCustomColor(engine::ColorValue color);
-    // A temporary file of ours, deleted if it still exists.
-    static void removeTempFile(const QString& path);
+    // The colour of the chosen filter's swatch.
+    engine::ColorValue selectedFilterColor() const;
+    workflow::RenderOutput renderCallback();
     // Runs a command, showing the user why it failed.
     void runCommand(const std::function<void()>& command);
 
     // picSrc shows the picture, at its own size or scaled down so that the window fits the
-    // screen; the window lays itself out anew.
+    // screen; the window lays itself out anew and stays on the screen.
     void setSourcePicture(const QImage& picture);
     // picPrev shows the picture at the source view's scale; a null picture empties it.
     void setPreviewPicture(const QImage& picture);
@@ -150,11 +160,18 @@ private:
     shell::Services services_;
     shell::Twips twips_;
     platform::SettingsStore settings_;
+    workflow::Session session_;
+    shell::LayoutBase layoutBase_;
+    QString tempFolder_;
+    engine::ColorValue customColor_ = 0;
     Activity activity_ = Activity::Idle;
-    QSize frameExtra_;         // the platform's frame around the client area, in pixels
-    double viewScale_ = 1;
-    QSize sourcePictureSize_; // the opened picture's own size, whatever the views show
+    QSize frameExtra_; // the platform's frame around the client area, in pixels
+    std::unique_ptr<shell::PictureViews> views_; // over picSrc and picPrev
     std::unique_ptr<platform::LongWorkListener> longWork_; // set while a QPX step may run
     bool closeRequested_ = false;
     bool unloaded_ = false;
+
+    // Tests plant what no command makes on demand: a temporary folder that refuses files, a source
+    // bitmap that a failed open could not delete.
+    friend struct WindowFixture;
 };

@@ -27,6 +27,11 @@ workflow::LongWorkHooks frmMain::longWorkHooks()
     return {[this](int steps) { beginLongWork(steps); }, [this] { endLongWork(); }};
 }
 
+workflow::RenderOutput frmMain::renderCallback()
+{
+    return [this](const workflow::RenderJob& job) { return RenderFilter(job); };
+}
+
 void frmMain::cmdBrws_Click()
 {
     runCommand([this] {
@@ -41,12 +46,11 @@ void frmMain::cmdBrws_Click()
 void frmMain::openPicture(const QString& path)
 {
     runCommand([&] {
-        workflow::OpenedPicture opened = workflow::openPicture(path, {TempFolder, qpxFile.get(), longWorkHooks()}, SourceTempPath);
+        const QImage picture = workflow::openPicture(session_, path, {tempFolder_, qpxFile.get(), longWorkHooks()});
         // Nothing on the window changes before the whole picture is read.
         txtFile->setText(path);
-        setSourcePicture(opened.picture);
+        setSourcePicture(picture);
         setPreviewPicture(QImage());
-        sourceOpened(std::move(opened.pixels), opened.file);
         updateCommands();
         rememberFolderOf(path);
     });
@@ -56,7 +60,7 @@ void frmMain::cmdPrev_Click()
 {
     runCommand([this] {
         setPreviewPicture(QImage());
-        setPreviewPicture(workflow::renderPreview(*this, [this] { RenderFilter(); }));
+        setPreviewPicture(workflow::renderPreview(session_, renderCallback()));
     });
 }
 
@@ -67,7 +71,6 @@ void frmMain::cmdMake_Click()
             QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"), QStringLiteral("bmp"),
             dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
         if (chosen)
-            workflow::createPicture(*this, *chosen,
-                {[this] { RenderFilter(); }, &shell::askReplaceSource, qpxFile.get(), longWorkHooks()});
+            workflow::createPicture(session_, *chosen, {renderCallback(), &shell::askReplaceSource, qpxFile.get(), longWorkHooks()});
     });
 }

@@ -4,18 +4,7 @@
 #include "velmor/shell/frmmain.h"
 
 #include "platform/yield.h"
-#include "velmor/engine/filters.h"
 #include "velmor/engine/renderfilter.h"
-
-#include <QRadioButton>
-
-engine::ColorValue frmMain::selectedFilterColor() const
-{
-    for (int i = 0; i < engine::kFilterCount; ++i)
-        if (optFilt[i]->isChecked())
-            return engine::filterColor(i, CustomColor);
-    return engine::filterColor(0, CustomColor);
-}
 
 // The bar over the preview, counting max steps in the filter colour.
 void frmMain::showProgress(int max, engine::ColorValue colour)
@@ -33,13 +22,13 @@ void frmMain::hideProgress()
     setActivity(Activity::Idle);
 }
 
-void frmMain::RenderFilter()
+QString frmMain::RenderFilter(const workflow::RenderJob& job)
 {
     setActivity(Activity::Rendering);
     // The grid has the picture's own size, whatever size the view shows it at.
-    const int W = SourcePixels().width;
-    const int H = SourcePixels().height;
-    const engine::ColorValue FilterColor = selectedFilterColor();
+    const int W = job.pixels->width;
+    const int H = job.pixels->height;
+    const engine::ColorValue FilterColor = job.filterColor;
 
     showProgress(H, FilterColor);
 
@@ -47,7 +36,7 @@ void frmMain::RenderFilter()
     const engine::RenderHooks hooks{[&] { yield(); }, [this] { mxbPrv->StepIt(); }, [this] { return closeRequested_; }};
     engine::RenderedFiles files;
     try {
-        files = engine::renderFilter(SourcePixels(), W, H, FilterColor, TempFolder, hooks);
+        files = engine::renderFilter(*job.pixels, W, H, FilterColor, tempFolder_, hooks);
     } catch (const engine::RenderCancelled&) {
         activity_ = Activity::ClosingAfterCancel; // the commands stay disabled
         mxbPrv->setVisible(false);
@@ -58,15 +47,14 @@ void frmMain::RenderFilter()
         hideProgress();
         throw;
     }
-    // The preview view holds its picture in memory; the earlier output file has no reader left.
-    removeTempFile(outputRendered(files.outputPath));
     hideProgress();
+    return files.outputPath;
 }
 
 void frmMain::beginLongWork(int steps)
 {
     setActivity(Activity::LongWork);
-    showProgress(steps, selectedFilterColor());
+    showProgress(steps, session_.FilterColor());
     longWork_ = std::make_unique<platform::LongWorkListener>([this](platform::WorkStep) { mxbPrv->StepIt(); });
 }
 

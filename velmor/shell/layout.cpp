@@ -2,7 +2,7 @@
 
 namespace shell {
 
-LayoutTargets layoutFor(const workflow::FormState& base, float sourceWidth, float sourceHeight)
+LayoutTargets layoutFor(const LayoutBase& base, float sourceWidth, float sourceHeight)
 {
     LayoutTargets t{base.BaseFormWidth, base.BaseFormHeight, base.BasePreviewLeft};
     // Both views take the extra width, so the window grows by twice it; the extra height once.

@@ -1,6 +1,8 @@
 // Browse: the only way a picture enters the program. The new picture is loaded, written out as a
-// temporary bitmap and read into the source grid before anything on the window changes, so that a
-// failure anywhere leaves the previous source whole: its view, its grid and its path still agree.
+// temporary bitmap and read into the source grid before the session or the window changes, so that
+// a failure anywhere leaves the previous source whole: its view, its grid and its path still agree.
+// The detour through the bitmap is kept for its temporary name: every open reads the clock and
+// draws a number, and the render's names follow on from those draws (docs/how-it-works.md).
 
 #include "velmor/workflow/commands.h"
 
@@ -15,50 +17,51 @@
 
 namespace workflow {
 
-OpenedPicture openPicture(const QString& path, const OpenInputs& inputs, QString& undeletedTemp)
+QImage openPicture(Session& session, const QString& path, const OpenInputs& inputs)
 {
-    OpenedPicture source;
+    QImage picture;
     try {
         if (qpxclient::isQpxPath(path)) {
             // Two steps in the control: the archive unpacked, its bitmap read.
             const LongWork work(inputs.longWork, 2);
-            source.picture = qpxclient::OpenQPX(inputs.qpx, path);
+            picture = qpxclient::OpenQPX(inputs.qpx, path);
         } else {
-            source.picture = platform::loadPicture(path);
+            picture = platform::loadPicture(path);
         }
     } catch (const platform::RuntimeError& e) {
         throw platform::RuntimeError(e.number(), QStringLiteral("画像を開けませんでした。\n\n%1").arg(e.text()));
     }
-    if (source.picture.isNull())
+    if (picture.isNull())
         throw platform::RuntimeError(platform::kInvalidPicture,
             QStringLiteral("画像を開けませんでした。\n\n%1: QPX ファイルから画像を取り出せませんでした").arg(path));
 
-    // The view takes the picture's size, so its size is the grid's W and H.
-    const int width = source.picture.width();
-    const int height = source.picture.height();
+    // The grid has the picture's own size, whatever size the view shows it at.
+    const int width = picture.width();
+    const int height = picture.height();
+    engine::SourcePixels pixels;
     try {
         platform::TempFile temp(inputs.tempFolder, QStringLiteral("Velmor"));
         const QString tempPath = temp.path();
         try {
-            platform::writeBmp24(source.picture, temp.fd(), temp.path());
+            platform::writeBmp24(picture, temp.fd(), temp.path());
             temp.close();
         } catch (...) {
             temp.remove();
             throw;
         }
         try {
-            source.pixels = engine::LoadSourcePixels(tempPath, width, height);
+            pixels = engine::LoadSourcePixels(tempPath, width, height);
         } catch (...) {
             if (!QFile::remove(tempPath) && QFile::exists(tempPath))
-                undeletedTemp = tempPath;
+                session.sourceTempLeft(tempPath);
             throw;
         }
     } catch (const platform::RuntimeError& e) {
         throw platform::RuntimeError(e.number(),
             QStringLiteral("画像を一時ファイルに書き出せなかったため、開けませんでした。\n\n%1").arg(e.text()));
     }
-    source.file = identifySourceFile(path);
-    return source;
+    session.sourceOpened(std::move(pixels), identifySourceFile(path));
+    return picture;
 }
 
 } // namespace workflow

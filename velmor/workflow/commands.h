@@ -1,18 +1,18 @@
 #pragma once
-// The user's three commands on a picture as plain calls: open a source (Browse), render and load
-// the filtered picture (Preview) and write it to a file (Create). Each takes what it needs and
-// either returns what it produced or throws platform::RuntimeError with the whole message for the
+// The user's commands on a picture as plain calls over the session: open a source (Browse), choose
+// a filter, render and load the filtered picture (Preview), write it to a file (Create), and delete
+// what is left when the window goes. Each takes what it needs, records in the session what it
+// produced, and either returns or throws platform::RuntimeError with the whole message for the
 // user; a render stopped because the window is closing throws engine::RenderCancelled. A failed
 // command leaves the session as it was before, apart from what the user asked for.
 
-#include "velmor/engine/sourcepixels.h"
+#include "velmor/engine/colorvalues.h"
 #include "velmor/workflow/session.h"
 #include "velmor/workflow/sourceguard.h"
 
 #include <QImage>
 #include <QString>
 #include <functional>
-#include <optional>
 
 namespace platform::component {
 class Control;
@@ -27,9 +27,9 @@ struct LongWorkHooks {
     std::function<void()> end;
 };
 
-// Renders the session's source with the chosen filter into a new output bitmap, which the session
-// then records as its OutputTempPath. Throws as a command does; the incomplete output is gone.
-using RenderOutput = std::function<void()>;
+// Renders the job into a new output bitmap and returns its path; the command records it in the
+// session. Throws as a command does, the incomplete output then gone.
+using RenderOutput = std::function<QString(const RenderJob& job)>;
 
 // Where Browse reads from and writes its temporary source bitmap.
 struct OpenInputs {
@@ -38,17 +38,17 @@ struct OpenInputs {
     LongWorkHooks longWork;
 };
 
-// A picture read as the new source, not yet handed to the session.
-struct OpenedPicture {
-    QImage picture;
-    engine::SourcePixels pixels;
-    std::optional<SourceFile> file;
-};
-
 // Reads the picture at path into a source grid through a temporary bitmap, which is gone again
-// afterwards. A temporary bitmap that could not be deleted after a failure is named in
-// undeletedTemp, for quitting to try again.
-OpenedPicture openPicture(const QString& path, const OpenInputs& inputs, QString& undeletedTemp);
+// afterwards, makes it the session's source and returns it for the view. A temporary bitmap that
+// could not be deleted after a failure is recorded in the session, for closing to try again.
+QImage openPicture(Session& session, const QString& path, const OpenInputs& inputs);
+
+// The user chose the filter of the given colour (an option clicked, a custom colour confirmed).
+void chooseFilter(Session& session, engine::ColorValue colour);
+
+// Renders the session's source with its filter into a new output bitmap, which the session records
+// in place of the earlier one; that earlier file is deleted.
+void renderOutput(Session& session, const RenderOutput& render);
 
 // Renders anew and returns the output bitmap as a picture. A failure leaves the session with no
 // previewed output.
@@ -65,6 +65,9 @@ struct CreateInputs {
 // copy of the output bitmap. False when the user kept the source picture and nothing was written.
 // On a write failure the output stays, so that the next Create retries without rendering.
 bool createPicture(Session& session, const QString& destination, const CreateInputs& inputs);
+
+// The window goes: the output bitmap, fresh or not, and a leftover source bitmap are deleted.
+void closeSession(Session& session);
 
 // Long work for the time of a scope.
 class LongWork {

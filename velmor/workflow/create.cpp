@@ -23,7 +23,7 @@ bool createPicture(Session& session, const QString& destination, const CreateInp
 
     if (!session.PreviewFresh()) {
         try {
-            inputs.render();
+            renderOutput(session, inputs.render);
         } catch (const platform::RuntimeError& e) {
             throw platform::RuntimeError(e.number(), QStringLiteral("画像を作成できませんでした。\n\n%1").arg(e.text()));
         }

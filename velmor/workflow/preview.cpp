@@ -11,7 +11,7 @@ QImage renderPreview(Session& session, const RenderOutput& render)
 {
     session.previewCleared();
     try {
-        render();
+        renderOutput(session, render);
         return loadOutputPicture(session.OutputTempPath());
     } catch (const platform::RuntimeError& e) {
         // An output the view could not show is not taken as previewed.

@@ -6,36 +6,41 @@ namespace workflow {
 
 bool Session::PreviewFresh() const
 {
-    return !output_.path.isEmpty() && output_.source == source_ && output_.choice == choice_;
+    return !output_.path.isEmpty() && output_.filterColor == filterColor_ && output_.source.lock() == source_;
 }
 
 void Session::sourceOpened(engine::SourcePixels pixels, std::optional<SourceFile> file)
 {
-    pixels_ = std::move(pixels);
+    source_ = std::make_shared<const engine::SourcePixels>(std::move(pixels));
     openedFile_ = file;
-    ++source_;
 }
 
-void Session::filterChosen()
+void Session::filterChosen(engine::ColorValue colour)
 {
-    ++choice_;
+    filterColor_ = colour;
+    output_.filterColor.reset();
 }
 
 void Session::previewCleared()
 {
-    output_.source = 0;
-    output_.choice = 0;
+    output_.source.reset();
+    output_.filterColor.reset();
 }
 
-QString Session::outputRendered(const QString& path)
+QString Session::outputRendered(const QString& path, const RenderJob& job)
 {
-    QString previous = std::exchange(output_, OutputBitmap{path, source_, choice_}).path;
+    QString previous = std::exchange(output_, Output{path, job.pixels, job.filterColor}).path;
     return previous == path ? QString() : previous;
 }
 
 QString Session::takeOutput()
 {
-    return std::exchange(output_, OutputBitmap{}).path;
+    return std::exchange(output_, Output{}).path;
+}
+
+QString Session::takeSourceTemp()
+{
+    return std::exchange(sourceTempPath_, QString());
 }
 
 } // namespace workflow

@@ -1,56 +1,79 @@
 #pragma once
-// The picture session: the opened source as a pixel grid and the rendered output bitmap, with what
-// that output was rendered from. Whether the output is fresh is worked out from those records,
-// never kept as a flag of its own, so no command can forget to update it.
+// The picture session: the opened source as a pixel grid, the filter colour the user chose, and
+// the rendered output bitmap with the source and colour it was rendered for. Whether the output is
+// fresh is worked out by comparing those values, never kept as a flag, so no caller can forget to
+// update it. Only the workflow's commands change a session; a window holds one and reads it.
 
+#include "velmor/engine/colorvalues.h"
+#include "velmor/engine/filters.h"
 #include "velmor/engine/sourcepixels.h"
 #include "velmor/workflow/sourceguard.h"
 
 #include <QString>
-#include <cstdint>
+#include <memory>
 #include <optional>
 
 namespace workflow {
 
-// The output bitmap and the source and filter choice it was rendered for.
-struct OutputBitmap {
-    QString path; // empty while there is none
-    std::uint64_t source = 0;
-    std::uint64_t choice = 0;
+// What one render is asked for: a grid, which stays alive and unchanged while the render holds it
+// whatever is opened meanwhile, and the filter colour.
+struct RenderJob {
+    std::shared_ptr<const engine::SourcePixels> pixels;
+    engine::ColorValue filterColor = 0;
 };
 
 class Session {
 public:
     // Pixels of the current source picture; empty before the first open.
-    const engine::SourcePixels& SourcePixels() const { return pixels_; }
-    bool hasSource() const { return !pixels_.empty(); }
+    const engine::SourcePixels& SourcePixels() const { return *source_; }
+    bool hasSource() const { return !source_->empty(); }
     // The file the current source was opened from; nothing before the first or when it is gone.
     const std::optional<SourceFile>& OpenedFile() const { return openedFile_; }
+    // The colour of the filter chosen last; monochrome, as the window opens, until a choice.
+    engine::ColorValue FilterColor() const { return filterColor_; }
     // The rendered output bitmap; empty when there is none.
     const QString& OutputTempPath() const { return output_.path; }
-    // The output bitmap holds the current source under the current filter choice.
+    // The output bitmap holds the current source under the filter chosen last.
     bool PreviewFresh() const;
+    // A temporary source bitmap that a failed open could not delete; empty when there is none.
+    // Closing the session tries again.
+    const QString& SourceTempPath() const { return sourceTempPath_; }
+    // A render of the current source with the chosen filter.
+    RenderJob renderJob() const { return {source_, filterColor_}; }
 
     // A newly opened source replaces the current one.
     void sourceOpened(engine::SourcePixels pixels, std::optional<SourceFile> file);
-    // An option clicked or a custom colour confirmed: a new choice, even one that gives the colour
-    // of the output again.
-    void filterChosen();
+    // The user chose a filter. Every choice, even of the colour the output already has, asks for a
+    // new render: the next Create renders anew.
+    void filterChosen(engine::ColorValue colour);
     // The preview view was emptied: the output is no longer the one shown, whatever it came from.
     void previewCleared();
-    // A render for the current source and choice finished at path. Returns the earlier output's
-    // path when it is another file (no one reads that file any more), else nothing.
-    QString outputRendered(const QString& path);
-    // The output was written where the user asked: the session has none any more. Returns its path.
+    // The job was rendered into the bitmap at path. Returns the earlier output's path when it is
+    // another file (no one reads that file any more), else nothing.
+    QString outputRendered(const QString& path, const RenderJob& job);
+    // The output was written where the user asked or is being deleted: the session has none any
+    // more. Returns its path.
     QString takeOutput();
+    // A failed open left its temporary source bitmap at path.
+    void sourceTempLeft(const QString& path) { sourceTempPath_ = path; }
+    // Returns the leftover source bitmap's path; the session names none any more.
+    QString takeSourceTemp();
 
 private:
-    engine::SourcePixels pixels_;
+    // The output bitmap and what it was rendered for.
+    struct Output {
+        QString path; // empty while there is none
+        // The grid it was rendered from; expired once that source is replaced.
+        std::weak_ptr<const engine::SourcePixels> source;
+        // Its filter colour, until the user chooses a filter again.
+        std::optional<engine::ColorValue> filterColor;
+    };
+
+    std::shared_ptr<const engine::SourcePixels> source_ = std::make_shared<const engine::SourcePixels>();
     std::optional<SourceFile> openedFile_;
-    OutputBitmap output_;
-    // Serials of the current source and choice; 0 stands for none.
-    std::uint64_t source_ = 1;
-    std::uint64_t choice_ = 1;
+    engine::ColorValue filterColor_ = engine::kFixedFilterColors[0];
+    Output output_;
+    QString sourceTempPath_;
 };
 
 } // namespace workflow

@@ -1,10 +1,7 @@
-// The window's two views and its size: the layout rule on every resize of the source view, the
-// pictures shown at a scale that keeps the window on its screen, and the window kept on it.
+// The window's own size and place: the layout rule on every resize of the source view, and the
+// window kept on its screen, its views shrunk when the screen it is on is too small for them.
 
 #include "velmor/shell/frmmain.h"
-
-#include "velmor/shell/layout.h"
-#include "velmor/shell/viewscale.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -27,17 +24,21 @@ QSize frmMain::frameExtra() const
 
 shell::FitBase frmMain::fitBase() const
 {
-    const QSize designedClient = QSize(twips_.toPixels(BaseFormWidth), twips_.toPixels(BaseFormHeight)) - frameExtra_;
-    return {designedClient + frameExtra(), QSize(twips_.toPixels(BaseSourceWidth), twips_.toPixels(BaseSourceHeight))};
+    const QSize designedClient
+        = QSize(twips_.toPixels(layoutBase_.BaseFormWidth), twips_.toPixels(layoutBase_.BaseFormHeight)) - frameExtra_;
+    return {designedClient + frameExtra(),
+        QSize(twips_.toPixels(layoutBase_.BaseSourceWidth), twips_.toPixels(layoutBase_.BaseSourceHeight))};
 }
 
 void frmMain::setSourcePicture(const QImage& picture)
 {
-    const shell::ScreenFit fit = shell::fitToArea(fitBase(), picture.size(), availableArea().size());
-    viewScale_ = fit.factor;
-    sourcePictureSize_ = picture.size();
-    picSrc->setPicture(fit.fits ? picture : shell::scaledForView(picture, fit.displayed));
+    views_->showSource(picture, fitBase(), availableArea().size());
     keepOnScreen();
+}
+
+void frmMain::setPreviewPicture(const QImage& picture)
+{
+    views_->showPreview(picture);
 }
 
 void frmMain::moveEvent(QMoveEvent* event)
@@ -57,35 +58,15 @@ void frmMain::changeEvent(QEvent* event)
 
 void frmMain::refitToScreen()
 {
-    if (Loading || picSrc->picture().isNull() || sourcePictureSize_.isEmpty())
-        return;
-    const QSize area = availableArea().size();
-    const QSize window = shell::ruleWindowSize(fitBase(), picSrc->size());
-    if (window.width() <= area.width() && window.height() <= area.height())
-        return;
-    // Only ever smaller: the views' own copies are reduced further, which costs no quality that
-    // matters, while a larger view would need the picture again.
-    const shell::ScreenFit fit = shell::fitToArea(fitBase(), sourcePictureSize_, area);
-    if (fit.displayed.width() >= picSrc->width() && fit.displayed.height() >= picSrc->height())
-        return;
-    viewScale_ = fit.factor;
-    picSrc->setPicture(shell::scaledForView(picSrc->picture(), fit.displayed));
-    if (!picPrev->picture().isNull())
-        picPrev->setPicture(shell::scaledForView(picPrev->picture(), fit.displayed));
-    keepOnScreen();
-}
-
-void frmMain::setPreviewPicture(const QImage& picture)
-{
-    // The preview stands beside the source at the same scale.
-    picPrev->setPicture(viewScale_ < 1 ? shell::scaledForView(picture, picSrc->size()) : picture);
+    if (!layoutBase_.Loading && views_->shrinkToFit(fitBase(), availableArea().size()))
+        keepOnScreen();
 }
 
 void frmMain::picSrc_Resize()
 {
-    if (Loading)
+    if (layoutBase_.Loading)
         return;
-    const shell::LayoutTargets t = shell::layoutFor(*this, twips_.width(picSrc), twips_.height(picSrc));
+    const shell::LayoutTargets t = shell::layoutFor(layoutBase_, twips_.width(picSrc), twips_.height(picSrc));
     setOuterSize(t.formWidth, t.formHeight);
     picPrev->move(twips_.toPixels(t.previewLeft), picPrev->y());
     labPrev->move(picPrev->x(), labPrev->y());
