@@ -6,9 +6,16 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/file.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -102,6 +109,82 @@ TEST_F(TempSweepTest, LaterInstanceLeavesOwnerlessFilesToTheirInstance)
     EXPECT_EQ(second.sweep(), 1);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("VelmorPrev20261207120000_002.bmp"))));
     EXPECT_TRUE(QFile::exists(path(mine)));
+}
+
+// An instance that starts while another sweeps (or is stopped mid-sweep) waits for its lock and
+// says why; once it holds it, the next instance to start knows it is not alone and leaves the
+// files of this one.
+TEST_F(TempSweepTest, AnInstanceWaitsOutASweepInsteadOfRunningWithoutItsLock)
+{
+    int held[2], release[2];
+    ASSERT_EQ(::pipe(held), 0);
+    ASSERT_EQ(::pipe(release), 0);
+    const pid_t sweeper = ::fork();
+    if (sweeper == 0) {
+        const int fd = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
+        char c = ::flock(fd, LOCK_EX) == 0 ? 'h' : 'x';
+        (void)!::write(held[1], &c, 1);
+        (void)!::read(release[0], &c, 1);
+        ::_exit(0);
+    }
+    char c = 0;
+    ASSERT_EQ(::read(held[0], &c, 1), 1);
+    ASSERT_EQ(c, 'h');
+
+    std::fflush(stderr);
+    std::FILE* said = std::tmpfile();
+    const int savedStderr = ::dup(STDERR_FILENO);
+    ::dup2(::fileno(said), STDERR_FILENO);
+    std::atomic<bool> joined {false};
+    std::unique_ptr<platform::InstanceLock> window;
+    std::thread starting([&] {
+        window = std::make_unique<platform::InstanceLock>(dir.path());
+        joined = true;
+    });
+    auto saidSoFar = [&] {
+        std::fflush(stderr);
+        std::string text(std::size_t(::lseek(::fileno(said), 0, SEEK_END)), '\0');
+        (void)!::pread(::fileno(said), text.data(), text.size(), 0);
+        return text;
+    };
+    for (int i = 0; i < 6000 && saidSoFar().find("待っています") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string message = saidSoFar();
+    const bool waited = !joined;
+    c = 'r';
+    (void)!::write(release[1], &c, 1);
+    starting.join();
+    ::waitpid(sweeper, nullptr, 0);
+    ::dup2(savedStderr, STDERR_FILENO);
+    ::close(savedStderr);
+    std::fclose(said);
+    for (int fd : {held[0], held[1], release[0], release[1]})
+        ::close(fd);
+
+    EXPECT_NE(message.find(dir.path().toStdString()), std::string::npos) << message;
+    EXPECT_TRUE(waited) << "ran on without its lock";
+    ASSERT_TRUE(window);
+    EXPECT_FALSE(window->alone());
+    file(QStringLiteral("Velmor20261207120000_009.bmp")); // the window's output bitmap
+    platform::InstanceLock next(dir.path());
+    EXPECT_FALSE(next.alone());
+    next.sweep();
+    EXPECT_TRUE(QFile::exists(path(QStringLiteral("Velmor20261207120000_009.bmp"))));
+}
+
+// While alone, a sweep only moves what carries no owner aside; a sweep that died before removing
+// it leaves a folder that the next one takes like any other of a process that has ended.
+TEST_F(TempSweepTest, WhatASweepMovedAsideGoesEvenIfThatSweepDied)
+{
+    const QString cut = QStringLiteral("SWEEP_%1.123_Ab12Cd").arg(endedProcess());
+    folder(cut);
+    platform::InstanceLock lock(dir.path());
+    ASSERT_TRUE(lock.alone());
+    EXPECT_EQ(lock.sweep(), 4); // the cut sweep's folder is not counted: it was moved there before
+    const QStringList names = left();
+    EXPECT_FALSE(names.contains(cut));
+    for (const QString& name : names)
+        EXPECT_FALSE(name.startsWith(QStringLiteral("SWEEP_"))) << name.toStdString();
 }
 
 // Any process that uses the folder counts as running: a host of the QPX control as much as the window.
