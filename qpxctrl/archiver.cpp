@@ -85,7 +85,8 @@ ArchiverReport CallArchiver(const QString& commandLine, std::uint32_t bufferSize
     ArchiverReport report;
     report.result = unlha(nullptr, line.constData(), output.data(), bufferSize);
     const qsizetype end = output.indexOf('\0');
-    report.output = QString::fromLocal8Bit(output.left(end < 0 ? output.size() : end)).trimmed();
+    // A path in the report keeps its bytes, shown as \xHH where they are no UTF-8.
+    report.output = platform::shownPath(platform::fromNativePath(output.left(end < 0 ? output.size() : end))).trimmed();
     return report;
 }
 
