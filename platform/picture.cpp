@@ -8,6 +8,7 @@
 #include "platform/nativepath.h"
 #include "platform/picturebudget.h"
 #include "platform/picturecheck.h"
+#include "platform/pngtransparent.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -79,6 +80,7 @@ QImage loadPicture(const QString& path)
         return picture;
     }
 
+    const std::optional<png::TransparentColour> transparent = png::takeTransparentColour16(bytes);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -98,6 +100,8 @@ QImage loadPicture(const QString& path)
     }
     if (picture.isNull())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("画像として読み込めません (%1)").arg(reader.errorString())));
+    if (transparent)
+        picture = png::withTransparentColour(picture, *transparent);
     if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
         throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (縦横とも %1 ピクセルまで)").arg(kMaxPictureSide)));
     return picture;

@@ -161,3 +161,36 @@ TEST_F(PictureTest, PhotosAreTurnedUprightByTheirExifOrientation)
 }
 
 } // namespace
+
+namespace {
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/") + QLatin1String(name);
+}
+
+int transparentPixels(const QImage& picture)
+{
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    int n = 0;
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x)
+            n += qAlpha(argb.pixel(x, y)) == 0;
+    return n;
+}
+
+// The transparent colour of a 16-bit PNG is exact: PngSuite's 16-bit pictures come out as their
+// 8-bit sibling does, 453 of their 1024 pixels transparent as other readers count them.
+TEST(PngTransparentColour, SixteenBitPicturesMatchTheirEightBitSibling)
+{
+    const QImage sibling = platform::toBgr888(platform::loadPicture(fixture("tbrn2c08.png")));
+    for (const char* name : {"tbbn2c16.png", "tbgn2c16.png", "tbwn0g16.png"}) {
+        const QImage picture = platform::loadPicture(fixture(name));
+        EXPECT_EQ(transparentPixels(picture), 453) << name;
+        if (QByteArray(name) != "tbwn0g16.png") { // grey: the sibling is in colour
+            EXPECT_EQ(platform::toBgr888(picture), sibling) << name;
+        }
+    }
+}
+
+} // namespace
