@@ -1,7 +1,9 @@
 #include "platform/nativepath.h"
 
 #include <QDir>
+#include <QStringList>
 #include <cstdlib>
+#include <dirent.h>
 #include <unistd.h>
 
 namespace platform {
@@ -95,6 +97,35 @@ QByteArray toNativePath(const QString& path)
 std::string nativePathString(const QString& path)
 {
     return toNativePath(path).toStdString();
+}
+
+std::optional<QString> fromQtPath(const QString& path)
+{
+    if (!path.contains(QChar(QChar::ReplacementCharacter)))
+        return path;
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QString resolved;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QString& part = parts[i];
+        QString found = part;
+        if (part.contains(QChar(QChar::ReplacementCharacter))) {
+            const QByteArray folder = toNativePath(i == 0 ? QStringLiteral(".") : resolved.isEmpty() ? QStringLiteral("/") : resolved);
+            int matches = 0;
+            if (DIR* dir = ::opendir(folder.constData())) {
+                while (const dirent* entry = ::readdir(dir)) {
+                    if (QString::fromUtf8(entry->d_name) != part)
+                        continue;
+                    found = fromNativePath(entry->d_name);
+                    ++matches;
+                }
+                ::closedir(dir);
+            }
+            if (matches > 1)
+                return std::nullopt;
+        }
+        resolved += (i == 0 ? QString() : QStringLiteral("/")) + found;
+    }
+    return resolved;
 }
 
 QString absolutePath(const QString& path)

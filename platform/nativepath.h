@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -18,6 +19,13 @@ QString fromNativePath(const char* bytes);
 // becomes U+FFFD's bytes.
 QByteArray toNativePath(const QString& path);
 std::string nativePathString(const QString& path);
+
+// A path that came through Qt's own conversion (a file dialog, say), where every byte that is no
+// UTF-8 became U+FFFD: each name holding U+FFFD is looked up in its folder and becomes the one
+// entry that Qt shows that way. Nothing when two entries there look alike to Qt ("\xff" and
+// "\xef\xbf\xbd"), so that no other file is taken; a name no entry matches (a new file) stays as
+// it is.
+std::optional<QString> fromQtPath(const QString& path);
 
 // The path from the root, relative names taken from the working folder (itself kept to its bytes);
 // "." and ".." are resolved as text, links are not.

@@ -3,6 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 TEST(NativePath, EveryNameComesBackByteForByte)
@@ -45,6 +53,32 @@ TEST(NativePath, RelativeNamesTakeTheWorkingFolder)
     const QString relative = platform::absolutePath(platform::fromNativePath(QByteArray("\xff.bmp")));
     EXPECT_TRUE(relative.startsWith(QLatin1Char('/')));
     EXPECT_TRUE(platform::toNativePath(relative).endsWith("/\xff.bmp"));
+}
+
+} // namespace
+
+namespace {
+
+// What a file dialog hands back is Qt's text, U+FFFD for every byte that is no UTF-8; each name
+// is found again in its folder, or refused when two files there look alike.
+TEST(NativePath, NamesFromQtAreFoundAgainByTheirBytes)
+{
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    for (const QByteArray& name : {QByteArray("only/\xff.bmp"), QByteArray("both/\xff.bmp"), QByteArray("both/\xef\xbf\xbd.bmp"),
+             QByteArray("\xfe/\xfd.bmp")}) {
+        ::mkdir((root + "/" + name.left(name.indexOf('/'))).constData(), 0700);
+        ::close(::open((root + "/" + name).constData(), O_WRONLY | O_CREAT, 0600));
+    }
+    const QString qtRoot = dir.path();
+    const QString lost = QStringLiteral("\uFFFD.bmp");
+    EXPECT_EQ(platform::fromQtPath(qtRoot + "/only/" + lost).value_or(QString()), platform::fromNativePath(root + "/only/\xff.bmp"));
+    EXPECT_FALSE(platform::fromQtPath(qtRoot + "/both/" + lost)); // which one was meant cannot be told
+    EXPECT_EQ(platform::fromQtPath(qtRoot + "/\uFFFD/" + lost).value_or(QString()), platform::fromNativePath(root + "/\xfe/\xfd.bmp"));
+    EXPECT_EQ(platform::fromQtPath(qtRoot + "/only/new\uFFFD.bmp").value_or(QString()), qtRoot + "/only/new\uFFFD.bmp");
+    EXPECT_EQ(platform::fromQtPath(qtRoot + "/only/plain.bmp").value_or(QString()), qtRoot + "/only/plain.bmp");
+    QDir(dir.path()).removeRecursively();
+    ::system(("rm -rf '" + root + "'").constData()); // QDir cannot name what is no UTF-8
 }
 
 } // namespace
