@@ -1,6 +1,7 @@
 // velmor-filter on a machine it shares: a temporary folder name another account took first, an
 // instance that holds the folder while it sweeps, a settings file that is a FIFO.
 #include "tests/support/files.h"
+#include "tests/support/heldfolder.h"
 #include "tests/support/otheraccount.h"
 #include "tests/support/pictures.h"
 
@@ -73,19 +74,8 @@ TEST_F(SharedTmpTest, AFolderAnotherAccountTookFirstStopsNothing)
 TEST_F(SharedTmpTest, AStartWaitsForAnInstanceThatHoldsTheFolderAndSaysWhy)
 {
     ASSERT_EQ(::mkdir(QFile::encodeName(ours).constData(), 0700), 0);
-    int held[2], release[2];
-    ASSERT_EQ(::pipe(held), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t sweeper = ::fork();
-    if (sweeper == 0) {
-        const int fd = ::open(QFile::encodeName(ours).constData(), O_RDONLY | O_DIRECTORY);
-        char c = ::flock(fd, LOCK_EX) == 0 ? 'h' : 'x';
-        (void)!::write(held[1], &c, 1);
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(held[0], &c, 1), 1);
+    testsupport::HeldFolder sweeper(QFile::encodeName(ours));
+    ASSERT_TRUE(sweeper.holding());
 
     QProcess p;
     start(p, {"-q", "-o", "out.bmp", "in.png"});
@@ -94,11 +84,7 @@ TEST_F(SharedTmpTest, AStartWaitsForAnInstanceThatHoldsTheFolderAndSaysWhy)
     while (!err.contains("待っています") && p.state() != QProcess::NotRunning && p.waitForReadyRead(60000))
         err += p.readAllStandardError();
     const bool stillWaiting = p.state() != QProcess::NotRunning;
-    c = 'r';
-    (void)!::write(release[1], &c, 1);
-    ::waitpid(sweeper, nullptr, 0);
-    for (int fd : {held[0], held[1], release[0], release[1]})
-        ::close(fd);
+    sweeper.release();
     ASSERT_TRUE(p.waitForFinished(60000));
 
     EXPECT_TRUE(err.contains(QFile::encodeName(ours))) << err.constData();

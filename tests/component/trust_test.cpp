@@ -1,7 +1,6 @@
 // Code another account could have put in place never runs here: registries, the modules they
 // name, the archiver beside the control and what the registration tool accepts and writes.
-#include "platform/component/registry.h"
-#include "tests/qpxctrl/qpxhost.h"
+#include "tests/component/registry_fixture.h"
 #include "tests/support/otheraccount.h"
 
 #include <QFileInfo>
@@ -16,17 +15,9 @@ namespace {
 const QString kPlantedClsid = QStringLiteral("{00000000-0000-0000-0000-0000000000F1}");
 const QString kPlantedProgId = QStringLiteral("Test.Planted");
 
-class TrustTest : public ::testing::Test {
+class TrustTest : public RegistryFixture {
 protected:
-    QTemporaryDir root;
-    ScopedEnv config {"XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config"))};
-    ScopedEnv system {"VELMOR_SYSTEM_REGISTRY", QFile::encodeName(root.filePath("system/registry.ini"))};
-    ScopedEnv tmp {"TMPDIR", QFile::encodeName(root.filePath("tmp"))};
     ScopedEnv marker {"VELMOR_PLANTED_MARKER", QFile::encodeName(root.filePath("ran"))};
-    QWidget window;
-
-    void SetUp() override { ASSERT_TRUE(QDir().mkpath(root.filePath("tmp"))); }
-    void TearDown() override { pc::setRegistrationScope(pc::Scope::User); }
 
     bool plantedCodeRan() const { return QFileInfo::exists(root.filePath("ran")); }
 
@@ -39,18 +30,6 @@ protected:
         EXPECT_TRUE(QFile::copy(library, path)) << path.toStdString();
         ::chmod(QFile::encodeName(path).constData(), 0755);
         return path;
-    }
-    void registerIn(pc::Scope scope, const QString& modulePath) const
-    {
-        pc::ClassRegistration r;
-        r.clsid = kPlantedClsid;
-        r.progId = kPlantedProgId;
-        r.modulePath = modulePath;
-        r.typeLibId = QStringLiteral("{00000000-0000-0000-0000-0000000000F2}");
-        r.typeLibVersion = QStringLiteral("1.0");
-        pc::setRegistrationScope(scope);
-        pc::registerClass(r);
-        pc::setRegistrationScope(pc::Scope::User);
     }
     static void chmodPath(const QString& path, mode_t mode) { ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0); }
 };
@@ -74,7 +53,7 @@ TEST_F(TrustTest, AModuleAnotherAccountCouldReplaceIsNeverLoaded)
     for (const Placement& p : placements) {
         const QString module = plant(QStringLiteral("m%1/lib.so").arg(n++));
         p.spoil(*this, module);
-        registerIn(pc::Scope::System, module);
+        registerIn(pc::Scope::System, module, kPlantedProgId, kPlantedClsid);
         const pc::AutomationError e = errorOf([&] { pc::createControl(kPlantedProgId, &window); });
         EXPECT_EQ(e.number(), platform::kPermissionDenied) << p.what << ": " << e.text().toStdString();
         EXPECT_TRUE(e.text().contains(module)) << p.what << ": " << e.text().toStdString();
@@ -92,7 +71,7 @@ TEST_F(TrustTest, ModulesAndRegistriesOfAnotherAccountAreRefusedByName)
     const QString inTheirFolder = plant(QStringLiteral("folder/lib.so"));
     giveTo(*other, QFile::encodeName(root.filePath("folder")));
     for (const QString& module : {theirs, inTheirFolder}) {
-        registerIn(pc::Scope::User, module);
+        registerIn(pc::Scope::User, module, kPlantedProgId, kPlantedClsid);
         const pc::AutomationError e = errorOf([&] { pc::createControl(kPlantedProgId, &window); });
         EXPECT_EQ(e.number(), platform::kPermissionDenied) << e.text().toStdString();
         EXPECT_TRUE(e.text().contains(QString::fromLatin1(kOtherAccountName))) << e.text().toStdString();
@@ -101,7 +80,7 @@ TEST_F(TrustTest, ModulesAndRegistriesOfAnotherAccountAreRefusedByName)
 
     // A machine registry they own names a module of ours: it is not read at all.
     QFile::remove(pc::registryPath(pc::Scope::User));
-    registerIn(pc::Scope::System, binPath("libqpxctrl.so"));
+    ASSERT_EQ(run(binPath("regsvr"), {"--system", binPath("libqpxctrl.so")}), 0);
     giveTo(*other, QFile::encodeName(pc::registryPath(pc::Scope::System)));
     const pc::AutomationError e = errorOf([&] { pc::createControl(kProgId, &window); });
     EXPECT_EQ(e.number(), platform::kPermissionDenied);
@@ -125,7 +104,7 @@ TEST_F(TrustTest, TheMachineRegistryIsWrittenForOwnersOnlyAndAnOpenOneIsNotRead)
 
     // Had it been left open, the planted library it was rewritten to name would not run.
     const QString planted = plant(QStringLiteral("home/lib.so"));
-    registerIn(pc::Scope::System, planted);
+    registerIn(pc::Scope::System, planted, kPlantedProgId, kPlantedClsid);
     chmodPath(pc::registryPath(pc::Scope::System), 0666);
     const pc::AutomationError e = errorOf([&] { pc::createControl(kPlantedProgId, &window); });
     EXPECT_EQ(e.number(), platform::kPermissionDenied);
@@ -156,7 +135,7 @@ TEST_F(TrustTest, AFifoNamedAsTheModuleIsRefusedWithoutWaiting)
 {
     const QString fifo = root.filePath("fifo.so");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
-    registerIn(pc::Scope::User, fifo);
+    registerIn(pc::Scope::User, fifo, kPlantedProgId, kPlantedClsid);
     const pc::AutomationError e = errorOf([&] { pc::createControl(kPlantedProgId, &window); });
     EXPECT_NE(e.number(), 0);
     EXPECT_TRUE(e.text().contains(QStringLiteral("通常のファイルではありません"))) << e.text().toStdString();

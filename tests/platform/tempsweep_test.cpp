@@ -1,5 +1,6 @@
 #include "platform/tempfolder.h"
 #include "platform/tempsweep.h"
+#include "tests/support/heldfolder.h"
 
 #include <gtest/gtest.h>
 
@@ -116,20 +117,8 @@ TEST_F(TempSweepTest, LaterInstanceLeavesOwnerlessFilesToTheirInstance)
 // files of this one.
 TEST_F(TempSweepTest, AnInstanceWaitsOutASweepInsteadOfRunningWithoutItsLock)
 {
-    int held[2], release[2];
-    ASSERT_EQ(::pipe(held), 0);
-    ASSERT_EQ(::pipe(release), 0);
-    const pid_t sweeper = ::fork();
-    if (sweeper == 0) {
-        const int fd = ::open(QFile::encodeName(dir.path()).constData(), O_RDONLY | O_DIRECTORY);
-        char c = ::flock(fd, LOCK_EX) == 0 ? 'h' : 'x';
-        (void)!::write(held[1], &c, 1);
-        (void)!::read(release[0], &c, 1);
-        ::_exit(0);
-    }
-    char c = 0;
-    ASSERT_EQ(::read(held[0], &c, 1), 1);
-    ASSERT_EQ(c, 'h');
+    testsupport::HeldFolder sweeper(QFile::encodeName(dir.path()));
+    ASSERT_TRUE(sweeper.holding());
 
     std::fflush(stderr);
     std::FILE* said = std::tmpfile();
@@ -151,15 +140,11 @@ TEST_F(TempSweepTest, AnInstanceWaitsOutASweepInsteadOfRunningWithoutItsLock)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     const std::string message = saidSoFar();
     const bool waited = !joined;
-    c = 'r';
-    (void)!::write(release[1], &c, 1);
+    sweeper.release();
     starting.join();
-    ::waitpid(sweeper, nullptr, 0);
     ::dup2(savedStderr, STDERR_FILENO);
     ::close(savedStderr);
     std::fclose(said);
-    for (int fd : {held[0], held[1], release[0], release[1]})
-        ::close(fd);
 
     EXPECT_NE(message.find(dir.path().toStdString()), std::string::npos) << message;
     EXPECT_TRUE(waited) << "ran on without its lock";
