@@ -1,12 +1,14 @@
 #include "platform/pngtransparent.h"
 
+#include "platform/byteorder.h"
+
 #include <cstring>
 
 namespace platform::png {
 namespace {
 
-std::uint32_t be32(const unsigned char* p) { return std::uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
-std::uint16_t be16(const unsigned char* p) { return std::uint16_t(p[0] << 8 | p[1]); }
+using be::get16;
+using be::get32;
 
 constexpr int kGrey = 0, kRgb = 2;
 
@@ -19,7 +21,7 @@ std::optional<TransparentColour> takeTransparentColour16(QByteArray& bytes)
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.constData());
     const qsizetype size = bytes.size();
     // IHDR comes first: width, height, bit depth, colour type.
-    if (size < 8 + 8 + 13 || std::memcmp(b + 12, "IHDR", 4) != 0 || be32(b + 8) != 13)
+    if (size < 8 + 8 + 13 || std::memcmp(b + 12, "IHDR", 4) != 0 || get32(b + 8) != 13)
         return std::nullopt;
     const int depth = b[16 + 8];
     const int colourType = b[16 + 9];
@@ -27,7 +29,7 @@ std::optional<TransparentColour> takeTransparentColour16(QByteArray& bytes)
         return std::nullopt;
     // The chunk stands before the pixel data; every length is checked against the file.
     for (qsizetype at = 8; at + 12 <= size;) {
-        const std::uint64_t length = be32(b + at);
+        const std::uint64_t length = get32(b + at);
         if (length > std::uint64_t(size - at - 12))
             return std::nullopt;
         const unsigned char* type = b + at + 4;
@@ -39,7 +41,7 @@ std::optional<TransparentColour> takeTransparentColour16(QByteArray& bytes)
             if (length != (colour.grey ? 2u : 6u))
                 return std::nullopt; // a malformed chunk stays for Qt to judge
             for (int i = 0; i < (colour.grey ? 1 : 3); ++i)
-                colour.samples[std::size_t(i)] = be16(b + at + 8 + 2 * i);
+                colour.samples[std::size_t(i)] = std::uint16_t(get16(b + at + 8 + 2 * i));
             bytes.remove(at, qsizetype(length) + 12);
             return colour;
         }
