@@ -99,6 +99,11 @@ std::string nativePathString(const QString& path)
     return toNativePath(path).toStdString();
 }
 
+QString qtPath(const QString& path)
+{
+    return QString::fromUtf8(toNativePath(path));
+}
+
 std::optional<QString> fromQtPath(const QString& path)
 {
     if (!path.contains(QChar(QChar::ReplacementCharacter)))

@@ -20,6 +20,9 @@ QString fromNativePath(const char* bytes);
 QByteArray toNativePath(const QString& path);
 std::string nativePathString(const QString& path);
 
+// The path as Qt's own classes take it (a file dialog, say): every byte that is no UTF-8 as U+FFFD.
+QString qtPath(const QString& path);
+
 // A path that came through Qt's own conversion (a file dialog, say), where every byte that is no
 // UTF-8 became U+FFFD: each name holding U+FFFD is looked up in its folder and becomes the one
 // entry that Qt shows that way. Nothing when two entries there look alike to Qt ("\xff" and
