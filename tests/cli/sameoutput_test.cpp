@@ -34,7 +34,9 @@ struct SameOutputTest : ::testing::Test {
 
 TEST_F(SameOutputTest, EveryRunOfTheSameInputWritesTheSameBytes)
 {
-    for (const char* name : {"tbbn2c16.png", "tbgn2c16.png", "tbwn0g16.png"}) {
+    for (const char* name : {"tbbn2c16.png", "tbgn2c16.png", "tbwn0g16.png", "pal4rlecut.bmp", "pal8rlecut.bmp",
+             "pal4rletrns.bmp", "pal8rletrns.bmp", "badrle.bmp", "badrle4.bmp", "badrle4bis.bmp", "badrle4ter.bmp",
+             "badrlebis.bmp", "badrleter.bmp"}) {
         const QString input = QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/") + QLatin1String(name);
         QString first, second;
         const QByteArray a = filtered(input, 1, &first);
