@@ -10,7 +10,18 @@
 
 namespace {
 
-using Startup = WindowFixture;
+struct Startup : WindowFixture {
+    // The window's services with the real temporary folder, as $TMPDIR below tmpdir gives it.
+    shell::Services servicesIn(const QString& tmpdir)
+    {
+        shell::Services s = services();
+        s.tempFolder = [tmpdir] {
+            qputenv("TMPDIR", QFile::encodeName(tmpdir));
+            return platform::privateTempFolder();
+        };
+        return s;
+    }
+};
 
 TEST_F(Startup, FirstStartRecordsVersionAndFolderButNoCustomColour)
 {
@@ -77,12 +88,7 @@ TEST_F(Startup, OnlyNoTemporaryFolderAtAllEndsTheProgramWithAMessage)
     blocker.close();
     const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
     qunsetenv("XDG_RUNTIME_DIR");
-    shell::Services s = services();
-    s.tempFolder = [&] {
-        qputenv("TMPDIR", QFile::encodeName(blocker.fileName()));
-        return platform::privateTempFolder();
-    };
-    frmMain w(s);
+    frmMain w(servicesIn(blocker.fileName()));
     EXPECT_FALSE(w.Form_Load());
     qunsetenv("TMPDIR");
     if (!runtime.isEmpty())
@@ -99,12 +105,7 @@ TEST_F(Startup, AFolderAnotherAccountTookFirstStopsNothing)
     ::chmod(QFile::encodeName(shared.path()).constData(), 01777); // as /tmp is
     const std::string taken = QFile::encodeName(shared.path()).toStdString() + "/velmor-" + std::to_string(::getuid());
     ASSERT_EQ(testsupport::runAs(*other, "mkdir -m 700 '" + taken + "'"), 0);
-    shell::Services s = services();
-    s.tempFolder = [&] {
-        qputenv("TMPDIR", QFile::encodeName(shared.path()));
-        return platform::privateTempFolder();
-    };
-    frmMain w(s);
+    frmMain w(servicesIn(shared.path()));
     EXPECT_TRUE(w.Form_Load());
     qunsetenv("TMPDIR");
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
