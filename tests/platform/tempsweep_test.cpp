@@ -1,22 +1,14 @@
 #include "platform/tempfolder.h"
 #include "platform/tempsweep.h"
-#include "tests/support/heldfolder.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <atomic>
 #include <chrono>
-#include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
-#include <memory>
-#include <string>
-#include <sys/file.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -110,51 +102,6 @@ TEST_F(TempSweepTest, LaterInstanceLeavesOwnerlessFilesToTheirInstance)
     EXPECT_EQ(second.sweep(), 1);
     EXPECT_TRUE(QFile::exists(path(QStringLiteral("VelmorPrev20261207120000_002.bmp"))));
     EXPECT_TRUE(QFile::exists(path(mine)));
-}
-
-// An instance that starts while another sweeps (or is stopped mid-sweep) waits for its lock and
-// says why; once it holds it, the next instance to start knows it is not alone and leaves the
-// files of this one.
-TEST_F(TempSweepTest, AnInstanceWaitsOutASweepInsteadOfRunningWithoutItsLock)
-{
-    testsupport::HeldFolder sweeper(QFile::encodeName(dir.path()));
-    ASSERT_TRUE(sweeper.holding());
-
-    std::fflush(stderr);
-    std::FILE* said = std::tmpfile();
-    const int savedStderr = ::dup(STDERR_FILENO);
-    ::dup2(::fileno(said), STDERR_FILENO);
-    std::atomic<bool> joined {false};
-    std::unique_ptr<platform::InstanceLock> window;
-    std::thread starting([&] {
-        window = std::make_unique<platform::InstanceLock>(dir.path());
-        joined = true;
-    });
-    auto saidSoFar = [&] {
-        std::fflush(stderr);
-        std::string text(std::size_t(::lseek(::fileno(said), 0, SEEK_END)), '\0');
-        (void)!::pread(::fileno(said), text.data(), text.size(), 0);
-        return text;
-    };
-    for (int i = 0; i < 6000 && saidSoFar().find("待っています") == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const std::string message = saidSoFar();
-    const bool waited = !joined;
-    sweeper.release();
-    starting.join();
-    ::dup2(savedStderr, STDERR_FILENO);
-    ::close(savedStderr);
-    std::fclose(said);
-
-    EXPECT_NE(message.find(dir.path().toStdString()), std::string::npos) << message;
-    EXPECT_TRUE(waited) << "ran on without its lock";
-    ASSERT_TRUE(window);
-    EXPECT_FALSE(window->alone());
-    file(QStringLiteral("Velmor20261207120000_009.bmp")); // the window's output bitmap
-    platform::InstanceLock next(dir.path());
-    EXPECT_FALSE(next.alone());
-    next.sweep();
-    EXPECT_TRUE(QFile::exists(path(QStringLiteral("Velmor20261207120000_009.bmp"))));
 }
 
 // While alone, a sweep only moves what carries no owner aside; a sweep that died before removing
