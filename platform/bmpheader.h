@@ -40,6 +40,8 @@ inline constexpr std::uint32_t kWindowsInfoSize = 40;
 
 // Compression values of Windows headers (OS/2 2.x gives some of them other meanings).
 inline constexpr std::uint32_t kRgb = 0;
+inline constexpr std::uint32_t kRle8 = 1; // run-length coded, 8 bits a pixel (OS/2 2.x alike)
+inline constexpr std::uint32_t kRle4 = 2; // run-length coded, 4 bits a pixel (OS/2 2.x alike)
 inline constexpr std::uint32_t kBitFields = 3;
 inline constexpr std::uint32_t kAlphaBitFields = 6;
 

@@ -1,6 +1,7 @@
 #include "platform/bmpread.h"
 
 #include "platform/bmpheader.h"
+#include "platform/bmprle.h"
 #include "platform/byteorder.h"
 
 #include <array>
@@ -73,8 +74,9 @@ std::optional<Layout> parse(const QByteArray& bytes)
         l.paletteEntry = 3;
     } else if (l.headerSize == 40 || l.headerSize == 52 || l.headerSize == 56 || l.headerSize == 108
                || l.headerSize == 124 || l.headerSize == 64 || l.headerSize == 16) {
-        // OS/2 2.x numbers its compressions differently: 3 there is Huffman coding.
-        if ((l.headerSize == 64 || l.headerSize == 16) && h->compression != kRgb)
+        // OS/2 2.x numbers its compressions differently from 3 on: 3 there is Huffman coding.
+        if ((l.headerSize == 64 || l.headerSize == 16) && h->compression != kRgb && h->compression != kRle8
+            && h->compression != kRle4)
             return std::nullopt;
     } else {
         return std::nullopt;
@@ -88,8 +90,9 @@ std::optional<Layout> parse(const QByteArray& bytes)
     if (l.width <= 0 || l.height <= 0)
         return std::nullopt;
     const bool fields = l.compression == kBitFields || l.compression == kAlphaBitFields;
-    if (!(l.compression == kRgb || (fields && (l.bits == 16 || l.bits == 32))))
-        return std::nullopt; // run-length, JPEG and PNG bitmaps are Qt's
+    const bool runLength = (l.compression == kRle8 && l.bits == 8) || (l.compression == kRle4 && l.bits == 4);
+    if (!(l.compression == kRgb || runLength || (fields && (l.bits == 16 || l.bits == 32))))
+        return std::nullopt; // 24-bit run-length, JPEG and PNG bitmaps are Qt's
     if (!(l.bits == 1 || l.bits == 2 || l.bits == 4 || l.bits == 8 || l.bits == 16 || l.bits == 32))
         return std::nullopt; // 24-bit is Qt's; other counts are refused before this
 
@@ -148,8 +151,13 @@ QImage read(const QByteArray& bytes, QString* problem)
     }
     const auto b = reinterpret_cast<Bytes>(bytes.constData());
     const auto size = std::size_t(bytes.size());
+    const bool runLength = l->compression == kRle8 || l->compression == kRle4;
+    if (runLength && l->topDown) {
+        *problem = QStringLiteral("上下逆に並べたランレングス圧縮のビットマップは、形式にない不正なファイルです");
+        return {};
+    }
     const std::size_t stride = ((std::size_t(l->width) * std::size_t(l->bits) + 31) / 32) * 4;
-    if (l->pixelOffset > size || stride > (size - l->pixelOffset) / std::size_t(l->height)) {
+    if (l->pixelOffset > size || (!runLength && stride > (size - l->pixelOffset) / std::size_t(l->height))) {
         *problem = QStringLiteral("ファイルが途中で切れています");
         return {};
     }
@@ -171,6 +179,20 @@ QImage read(const QByteArray& bytes, QString* problem)
     if (picture.isNull()) {
         *problem = QStringLiteral("画像を読み込むメモリが足りません");
         return {};
+    }
+    if (runLength) {
+        // Pixels the data leaves undrawn (a jump, a row or the picture ended early) are black,
+        // as are indexes past the palette: the same file gives the same picture every time.
+        const std::vector<std::int16_t> indices
+            = decodeRle(b + l->pixelOffset, size - l->pixelOffset, l->bits, int(l->width), int(l->height));
+        for (std::int64_t r = 0; r < l->height; ++r) {
+            auto* out = reinterpret_cast<QRgb*>(picture.scanLine(int(l->height - 1 - r)));
+            for (std::int64_t x = 0; x < l->width; ++x) {
+                const std::int16_t index = indices[std::size_t(r * l->width + x)];
+                out[x] = index == kMissing ? qRgb(0, 0, 0) : palette[std::size_t(index)];
+            }
+        }
+        return picture;
     }
     for (std::int64_t r = 0; r < l->height; ++r) {
         const Bytes row = b + l->pixelOffset + std::size_t(r) * stride;

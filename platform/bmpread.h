@@ -1,8 +1,8 @@
 #pragma once
-// Our own reader for the uncompressed bitmaps that Qt's reader gets wrong: 16-bit and bit-field
-// pictures (every channel scaled to 0-255, whatever its width), and palettes shorter than the bit
-// count allows (OS/2 bitmaps above all). 24-bit, run-length and embedded JPEG or PNG bitmaps are
-// left to Qt.
+// Our own reader for the bitmaps that Qt's reader gets wrong: 16-bit and bit-field pictures (every
+// channel scaled to 0-255, whatever its width), palettes shorter than the bit count allows (OS/2
+// bitmaps above all), and run-length bitmaps (RLE8, RLE4), whose undrawn pixels Qt left as
+// whatever memory held. 24-bit, 24-bit run-length and embedded JPEG or PNG bitmaps are left to Qt.
 
 #include <QByteArray>
 #include <QImage>

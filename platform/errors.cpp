@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/nativepath.h"
+
 #include <cerrno>
 #include <cstring>
 
@@ -49,7 +51,7 @@ static int numberFor(int e)
 
 RuntimeError fileError(int e, const QString& path)
 {
-    return RuntimeError(numberFor(e), QStringLiteral("%1: %2").arg(path, errnoReason(e)));
+    return RuntimeError(numberFor(e), QStringLiteral("%1: %2").arg(shownPath(path), errnoReason(e)));
 }
 
 RuntimeError fileError(const std::system_error& e, const QString& path)

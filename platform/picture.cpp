@@ -5,8 +5,10 @@
 #include "platform/decoderwarnings.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 #include "platform/picturebudget.h"
 #include "platform/picturecheck.h"
+#include "platform/pngtransparent.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -20,13 +22,13 @@ namespace {
 
 QString named(const QString& path, const QString& reason)
 {
-    return QStringLiteral("%1: %2").arg(path, reason);
+    return QStringLiteral("%1: %2").arg(shownPath(path), reason);
 }
 
 // The whole file; a pipe, device or folder is refused before it is opened, so nothing waits on it.
 QByteArray readPictureFile(const QString& path)
 {
-    const int fd = fs::openRegularForReading(QFile::encodeName(path).toStdString());
+    const int fd = fs::openRegularForReading(nativePathString(path));
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT)
@@ -78,6 +80,7 @@ QImage loadPicture(const QString& path)
         return picture;
     }
 
+    const std::optional<png::TransparentColour> transparent = png::takeTransparentColour16(bytes);
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
@@ -97,6 +100,8 @@ QImage loadPicture(const QString& path)
     }
     if (picture.isNull())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("画像として読み込めません (%1)").arg(reader.errorString())));
+    if (transparent)
+        picture = png::withTransparentColour(picture, *transparent);
     if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
         throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (縦横とも %1 ピクセルまで)").arg(kMaxPictureSide)));
     return picture;
@@ -147,19 +152,19 @@ void writeBmp24(const QImage& picture, int fd, const QString& path)
 
 void savePictureBmp24(const QImage& picture, const QString& path)
 {
-    const int fd = fs::createExclusive(QFile::encodeName(path).toStdString(), 0600);
+    const int fd = fs::createExclusive(nativePathString(path), 0600);
     if (fd < 0)
         throw fileError(errno, path);
     try {
         writeBmp24(picture, fd, path);
     } catch (...) {
         ::close(fd);
-        ::unlink(QFile::encodeName(path).constData());
+        ::unlink(toNativePath(path).constData());
         throw;
     }
     if (::close(fd) != 0) {
         const int err = errno;
-        ::unlink(QFile::encodeName(path).constData());
+        ::unlink(toNativePath(path).constData());
         throw fileError(err, path);
     }
 }

@@ -10,7 +10,8 @@ namespace platform {
 
 class SettingsStore {
 public:
-    // An empty file name takes the platform's own per-user store.
+    // An empty file name takes the platform's own per-user store ($XDG_CONFIG_HOME/Velmor/Velmor.conf).
+    // A store that is no ordinary file (a FIFO, a device) is never opened: it reads as empty.
     explicit SettingsStore(const QString& file = {});
     ~SettingsStore();
 
@@ -21,6 +22,8 @@ public:
     QString location() const;
 
 private:
+    QString file_;
+    QString unusable_; // why the file is not opened, empty when it is
     std::unique_ptr<QSettings> settings_;
 };
 

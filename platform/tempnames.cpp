@@ -3,8 +3,8 @@
 #include "platform/clock.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <cerrno>
 #include <unistd.h>
 
@@ -23,7 +23,7 @@ TempFile::TempFile(const QString& folder, const QString& prefix)
     // 99 numbers a second; many more tries than that mean something other than a taken name.
     for (int attempt = 0; attempt < 1000; ++attempt) {
         path_ = makeTempName(folder, prefix);
-        fd_ = fs::createExclusive(QFile::encodeName(path_).toStdString(), 0600);
+        fd_ = fs::createExclusive(nativePathString(path_), 0600);
         if (fd_ >= 0)
             return;
         if (errno != EEXIST)
@@ -54,7 +54,7 @@ void TempFile::remove() noexcept
         ::close(fd_);
         fd_ = -1;
     }
-    ::unlink(QFile::encodeName(path_).constData());
+    ::unlink(toNativePath(path_).constData());
 }
 
 } // namespace platform

@@ -1,12 +1,13 @@
 #include "platform/tempsweep.h"
 
 #include "platform/errors.h"
+#include "platform/nativepath.h"
 #include "platform/tempfolder.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
@@ -16,14 +17,15 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace stdfs = std::filesystem;
 
 namespace platform {
 namespace {
 
-// "QPXOPEN_1234.56789_a1B2c3": prefix, pid, start time.
-const QRegularExpression kOwnedFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_([0-9]{1,10})\\.([0-9]{1,20})_.+$"));
+// "QPXOPEN_1234.56789_a1B2c3": prefix, pid, start time. SWEEP_ folders hold what a sweep removes.
+const QRegularExpression kOwnedFolder(QStringLiteral("^(QPXOPEN|QPXSAVE|SWEEP)_([0-9]{1,10})\\.([0-9]{1,20})_.+$"));
 // The folders of earlier versions, which carry no owner.
 const QRegularExpression kOwnerlessFolder(QStringLiteral("^(QPXOPEN|QPXSAVE)_[^.]+$"));
 // The window's bitmaps, "Velmor<14-digit stamp>_NNN.bmp" and "VelmorPrev<stamp>_NNN.bmp". Other
@@ -78,15 +80,25 @@ InstanceLock::InstanceLock(const QString& folder) : folder_(folder)
     if (!folder_.endsWith(QLatin1Char('/')))
         folder_ += QLatin1Char('/');
     // The lock is on the folder itself, so that it adds nothing to it.
-    const QByteArray path = QFile::encodeName(folder_);
+    const QByteArray path = toNativePath(folder_);
     fd_ = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0)
-        throw fileError(errno, folder_);
+        throw fileError(errno, shownPath(folder_));
     alone_ = ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
-    // Others hold it shared, or one is sweeping for a moment; one stopped in its sweep must not
-    // stop us too, so the wait is short (without the lock we only sweep less).
-    for (int i = 0; !alone_ && i < 200 && ::flock(fd_, LOCK_SH | LOCK_NB) != 0; ++i)
+    if (alone_)
+        return;
+    // Others hold it shared, or one is sweeping for a moment. Running on without the lock would
+    // let the next instance think itself alone and remove our files, so we wait, and say why.
+    for (int i = 0; i < 200; ++i) {
+        if (::flock(fd_, LOCK_SH | LOCK_NB) == 0)
+            return;
         ::usleep(10000);
+    }
+    std::fprintf(stderr, "%s: 一時フォルダ %s を別のべるもあが整理し終えるのを待っています (止められたままなら、"
+                         "そのべるもあを再開するか終了してください)。\n",
+        program_invocation_short_name, shownPath(folder_).toUtf8().constData());
+    while (::flock(fd_, LOCK_SH) != 0 && errno == EINTR) {
+    }
 }
 
 InstanceLock::~InstanceLock()
@@ -97,29 +109,48 @@ InstanceLock::~InstanceLock()
 
 int InstanceLock::sweep()
 {
-    int removed = 0;
+    const std::string folder = nativePathString(folder_);
+    std::vector<std::pair<stdfs::path, QRegularExpressionMatch>> owned;
+    std::vector<stdfs::path> ownerless;
     std::error_code ec;
-    for (const auto& entry : stdfs::directory_iterator(QFile::encodeName(folder_).toStdString(), ec)) {
-        const QString name = QFile::decodeName(entry.path().filename().string().c_str());
-        const bool folder = entry.is_directory(ec) && !entry.is_symlink(ec);
-        bool stale = false;
-        if (folder) {
-            if (const auto owned = kOwnedFolder.match(name); owned.hasMatch()) {
-                const pid_t pid = static_cast<pid_t>(owned.captured(2).toLongLong());
-                stale = processStamp(pid) != ownerStamp(owned);
-            } else {
+    for (const auto& entry : stdfs::directory_iterator(folder, ec)) {
+        const QString name = fromNativePath(QByteArray::fromStdString(entry.path().filename().string()));
+        const bool isFolder = entry.is_directory(ec) && !entry.is_symlink(ec);
+        if (isFolder) {
+            if (auto match = kOwnedFolder.match(name); match.hasMatch()) {
+                owned.emplace_back(entry.path(), std::move(match));
+            } else if (alone_ && kOwnerlessFolder.match(name).hasMatch() && untouchedFor(entry.path(), std::chrono::hours(1))) {
                 // Earlier versions took no lock: one of them may be opening a file right now.
-                stale = alone_ && kOwnerlessFolder.match(name).hasMatch() && untouchedFor(entry.path(), std::chrono::hours(1));
+                ownerless.push_back(entry.path());
             }
-        } else if (alone_ && entry.is_regular_file(ec) && !entry.is_symlink(ec)) {
-            stale = kOwnerlessFile.match(name).hasMatch();
+        } else if (alone_ && entry.is_regular_file(ec) && !entry.is_symlink(ec) && kOwnerlessFile.match(name).hasMatch()) {
+            ownerless.push_back(entry.path());
         }
-        if (stale && removeEntry(entry.path()))
-            ++removed;
     }
+    int removed = 0;
     if (alone_) {
+        // Others wait for their shared lock while we hold it alone, so only renames happen now: what
+        // carries no owner moves into a folder of ours (which a later sweep removes should we die),
+        // and goes once the lock is shared.
+        const std::string stamp = processStamp(::getpid());
+        std::string trash = folder + "SWEEP_" + (stamp.empty() ? std::to_string(::getpid()) + ".0" : stamp) + "_XXXXXX";
+        const bool moving = !stamp.empty() && ::mkdtemp(trash.data()) != nullptr;
+        for (const stdfs::path& path : ownerless) {
+            if (!moving)
+                removed += removeEntry(path) ? 1 : 0;
+            else if (::rename(path.c_str(), (trash + "/" + path.filename().string()).c_str()) == 0)
+                ++removed;
+        }
         (void)::flock(fd_, LOCK_SH); // from now on one instance among others
         alone_ = false;
+        if (moving)
+            removeEntry(trash);
+    }
+    // A work folder goes once its process no longer runs, whoever else runs.
+    for (const auto& [path, match] : owned) {
+        const pid_t pid = static_cast<pid_t>(match.captured(2).toLongLong());
+        if (processStamp(pid) != ownerStamp(match) && removeEntry(path) && match.captured(1) != QLatin1String("SWEEP"))
+            ++removed;
     }
     return removed;
 }
@@ -161,8 +192,8 @@ void removeOwnWorkFolders()
         return;
     }
     std::error_code ec;
-    for (const auto& entry : stdfs::directory_iterator(QFile::encodeName(folder).toStdString(), ec)) {
-        const auto owned = kOwnedFolder.match(QFile::decodeName(entry.path().filename().string().c_str()));
+    for (const auto& entry : stdfs::directory_iterator(nativePathString(folder), ec)) {
+        const auto owned = kOwnedFolder.match(fromNativePath(QByteArray::fromStdString(entry.path().filename().string())));
         if (owned.hasMatch() && ownerStamp(owned) == stamp
             && entry.is_directory(ec) && !entry.is_symlink(ec))
             removeEntry(entry.path());

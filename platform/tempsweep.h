@@ -3,9 +3,9 @@
 //
 // Work folders carry their owner in their name, "<PREFIX>_<pid>.<starttime>_<XXXXXX>" (starttime
 // from /proc/<pid>/stat), and go as soon as that process no longer runs. The window's bitmaps carry
-// no owner; every running instance holds a shared lock (flock) on the folder, and only an instance
-// that finds nobody else holding it removes them, with the ownerless work folders of earlier
-// versions once untouched for an hour. Any other file may be the user's.
+// no owner; every running instance holds a shared lock (flock) on the folder for its whole life,
+// and only an instance that finds nobody else holding it removes them, with the ownerless work
+// folders of earlier versions once untouched for an hour. Any other file may be the user's.
 
 #include <QString>
 #include <string>
@@ -20,7 +20,9 @@ std::string processStamp(pid_t pid);
 class InstanceLock {
 public:
     // alone: true when no other instance held the lock, found with the lock taken exclusively and
-    // kept that way until sweep() has run.
+    // kept that way until sweep() has run. Otherwise waits for the shared lock as long as an
+    // instance sweeps (saying why on stderr after 2 s): without it, the next instance to start would
+    // think itself alone and remove this one's files.
     explicit InstanceLock(const QString& folder);
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
@@ -28,7 +30,9 @@ public:
 
     bool alone() const { return alone_; }
     // Removes what stale owners left, and the ownerless files too when alone; then holds the
-    // lock shared like every other instance. Returns how many entries went.
+    // lock shared like every other instance. The exclusive hold only lists the folder and moves
+    // the ownerless entries aside; removing them waits until the lock is shared. Returns how many
+    // entries went.
     int sweep();
 
 private:

@@ -1,9 +1,10 @@
 #include "qpxctrl/archiver.h"
 
 #include "platform/component/control.h"
+#include "platform/nativepath.h"
+#include "platform/trust.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <algorithm>
 #include <dlfcn.h>
 #include <mutex>
 
@@ -27,26 +28,40 @@ QByteArray ownFolder()
     Dl_info info {};
     if (::dladdr(reinterpret_cast<void*>(&CallArchiver), &info) == 0 || !info.dli_fname)
         return {};
-    return QFile::encodeName(QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath());
+    const QByteArray module(info.dli_fname);
+    return module.left(std::max<qsizetype>(module.lastIndexOf('/'), 0));
+}
+
+// The library file to load: the one beside the control, or the override; a bare name is left to
+// the loader's usual search, the one that found this program's own libraries. A file that
+// another account could replace would run its code here: it is never loaded.
+QByteArray checkedLibrary(const QByteArray& requested)
+{
+    QByteArray library = requested.isEmpty() ? ownFolder() + '/' + kLibraryName : requested;
+    if (!library.contains('/'))
+        return library;
+    const platform::TrustVerdict verdict = platform::checkTrustedFile(platform::fromNativePath(library));
+    if (verdict.trusted)
+        return platform::toNativePath(verdict.resolved);
+    if (!verdict.missing)
+        throw platform::component::AutomationError(platform::kPermissionDenied,
+            platform::untrustedMessage(QStringLiteral("アーカイバ"), platform::fromNativePath(library), verdict.reason));
+    return requested.isEmpty() ? QByteArray(kLibraryName) : library;
 }
 
 // Libraries are never unloaded: the entry is kept for later calls.
 UnlhaFn load(const QByteArray& requested)
 {
-    QByteArray library = requested;
-    if (library.isEmpty()) {
-        const QByteArray beside = ownFolder() + '/' + kLibraryName;
-        library = QFileInfo::exists(QFile::decodeName(beside)) ? beside : QByteArray(kLibraryName);
-    }
+    const QByteArray library = checkedLibrary(requested);
+    const QString shown = platform::shownPath(platform::fromNativePath(library));
     void* handle = ::dlopen(library.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         throw platform::component::automationError(platform::kFileNotFound,
-            QStringLiteral("(アーカイバ %1 を読み込めません: %2)")
-                .arg(QFile::decodeName(library), QString::fromLocal8Bit(::dlerror())));
+            QStringLiteral("(アーカイバ %1 を読み込めません: %2)").arg(shown, QString::fromLocal8Bit(::dlerror())));
     auto entry = reinterpret_cast<UnlhaFn>(::dlsym(handle, "Unlha"));
     if (!entry)
         throw platform::component::automationError(platform::component::kEntryPointNotFound,
-            QStringLiteral("(アーカイバ %1 に Unlha がありません)").arg(QFile::decodeName(library)));
+            QStringLiteral("(アーカイバ %1 に Unlha がありません)").arg(shown));
     return entry;
 }
 
@@ -66,11 +81,12 @@ ArchiverReport CallArchiver(const QString& commandLine, std::uint32_t bufferSize
     const UnlhaFn unlha = entryPoint();
     QByteArray output(qsizetype(bufferSize) - 1, ' ');
     output.append('\0');
-    const QByteArray line = commandLine.toLocal8Bit();
+    const QByteArray line = platform::toNativePath(commandLine); // names keep their bytes
     ArchiverReport report;
     report.result = unlha(nullptr, line.constData(), output.data(), bufferSize);
     const qsizetype end = output.indexOf('\0');
-    report.output = QString::fromLocal8Bit(output.left(end < 0 ? output.size() : end)).trimmed();
+    // A path in the report keeps its bytes, shown as \xHH where they are no UTF-8.
+    report.output = platform::shownPath(platform::fromNativePath(output.left(end < 0 ? output.size() : end))).trimmed();
     return report;
 }
 

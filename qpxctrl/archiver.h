@@ -1,7 +1,8 @@
 #pragma once
 // The binding to the archiver library libunlha32.so: loaded by name at the first archiver call
 // (the control module's own folder first, then the usual library search), its entry "Unlha" kept
-// for later calls. Nothing is loaded when a control is created.
+// for later calls. Nothing is loaded when a control is created, and never a file that another
+// account could replace (platform/trust.h): that is error 70, naming the file and why.
 
 #include "unlha32/unlha32.h"
 

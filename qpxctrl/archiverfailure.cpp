@@ -1,5 +1,7 @@
 #include "qpxctrl/archiverfailure.h"
 
+#include "platform/nativepath.h"
+
 namespace qpx {
 namespace {
 
@@ -43,7 +45,7 @@ platform::component::AutomationError archiverFailure(ArchiverStep step, const QS
     // The result goes in first, so that nothing in the archive's name is taken for a placeholder.
     QString text = QString::fromUtf8(messageFor(*meaning, step))
                        .replace(QLatin1String("%2"), QString::number(report.result))
-                       .replace(QLatin1String("%1"), archive);
+                       .replace(QLatin1String("%1"), platform::shownPath(archive));
     if (!report.output.isEmpty())
         text += QStringLiteral(" (%1)").arg(report.output);
     return {meaning->errorNumber, text};

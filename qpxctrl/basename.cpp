@@ -1,6 +1,7 @@
 #include "qpxctrl/basename.h"
 
 #include "platform/component/control.h"
+#include "platform/nativepath.h"
 #include "platform/qpx/qpxname.h"
 
 namespace qpx {
@@ -24,7 +25,7 @@ QString PathToBaseName(const QString& path)
     const qsizetype length = q - p - 1;
     if (length < 0)
         throw platform::component::automationError(platform::kInvalidArgument,
-            QStringLiteral("(ファイル名 %1 に拡張子がありません)").arg(path));
+            QStringLiteral("(ファイル名 %1 に拡張子がありません)").arg(platform::shownPath(path)));
     return path.mid(p, length);
 }
 

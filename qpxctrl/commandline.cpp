@@ -1,18 +1,23 @@
 #include "qpxctrl/commandline.h"
 
 #include "platform/component/control.h"
+#include "platform/nativepath.h"
 
 namespace qpx {
 
 QString CommandLinePath(const QString& path)
 {
     for (const QChar c : path) {
-        if (c == QLatin1Char('"') || c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.isNull())
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c.isNull())
             throw platform::component::automationError(platform::kInvalidArgument,
-                QStringLiteral("(ファイル名 %1 には使えない文字 (\" や改行) が含まれています)").arg(path));
+                QStringLiteral("(ファイル名 %1 には使えない文字 (改行) が含まれています)").arg(platform::shownPath(path)));
     }
-    if (path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('\t')) || path.startsWith(QLatin1Char('-')))
-        return QLatin1Char('"') + path + QLatin1Char('"');
+    if (path.contains(QLatin1Char(' ')) || path.contains(QLatin1Char('\t')) || path.contains(QLatin1Char('"'))
+        || path.startsWith(QLatin1Char('-'))) {
+        QString quoted = path;
+        quoted.replace(QLatin1Char('"'), QStringLiteral("\"\"")); // two quotes inside quotes are one
+        return QLatin1Char('"') + quoted + QLatin1Char('"');
+    }
     return path;
 }
 

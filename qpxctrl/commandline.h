@@ -7,9 +7,9 @@
 
 namespace qpx {
 
-// A path as one argument of a command line: in double quotes when it holds a space or a tab, or
-// begins with '-' (which would read as a switch).
-// A path holding a double quote or a line break cannot be passed: error 5.
+// A path as one argument of a command line: in double quotes when it holds a space, a tab or a
+// quote (doubled inside them), or begins with '-' (which would read as a switch). Its bytes go to
+// the archiver as they are, UTF-8 or not. A path holding a line break cannot be passed: error 5.
 QString CommandLinePath(const QString& path);
 
 QString SaveCommandLine(const QString& archivePath, const QString& workBitmapPath);

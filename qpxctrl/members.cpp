@@ -1,5 +1,7 @@
 #include "qpxctrl/members.h"
 
+#include "platform/nativepath.h"
+
 #include <QRegularExpression>
 
 namespace qpx {
@@ -12,6 +14,26 @@ const QRegularExpression kMemberLine(QStringLiteral(
     R"(^ *(\d+) +\d+ +[0-9.]+% +\S+ +(?:\d{4}-\d\d-\d\d \d\d:\d\d:\d\d|-+)  (.*?)(?:  \[.*\])?$)"));
 // The closing line: "N 個のメンバ, 合計 ORIGINAL → PACKED バイト".
 const QRegularExpression kSummaryLine(QStringLiteral(R"(^(\d+) 個のメンバ, 合計 \d+)"));
+
+// The listing shows every byte of a name that is no UTF-8, and '\' itself, as \xHH: the name
+// comes back byte for byte, so the member can be named to the archiver as it is stored.
+QString storedName(const QString& shown)
+{
+    if (!shown.contains(QLatin1Char('\\')))
+        return shown;
+    const QByteArray text = shown.toUtf8();
+    QByteArray bytes;
+    auto hex = [](char c) { return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1; };
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && hex(text[i + 2]) >= 0 && hex(text[i + 3]) >= 0) {
+            bytes += char(hex(text[i + 2]) * 16 + hex(text[i + 3]));
+            i += 3;
+        } else {
+            bytes += text[i];
+        }
+    }
+    return platform::fromNativePath(bytes);
+}
 
 QList<ListedMember> withBareName(const QList<ListedMember>& members, const QString& name, Qt::CaseSensitivity cs)
 {
@@ -36,7 +58,7 @@ std::optional<QList<ListedMember>> parseListing(const QString& text)
             const std::uint64_t size = m.captured(1).toULongLong(&ok);
             if (!ok)
                 return std::nullopt;
-            members << ListedMember {m.captured(2), size};
+            members << ListedMember {storedName(m.captured(2)), size};
         } else if (const auto s = kSummaryLine.match(line); s.hasMatch()) {
             declared = s.captured(1).toLongLong();
         }

@@ -12,7 +12,7 @@
 namespace qpx {
 
 struct ListedMember {
-    QString name;           // as listed: stored folder, '/', name
+    QString name;           // as stored: folder, '/', name; bytes that are no UTF-8 kept (platform/nativepath.h)
     std::uint64_t size = 0; // the declared original size
 };
 

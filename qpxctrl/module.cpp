@@ -1,13 +1,13 @@
 // The module's exports: registration, the class factory and the late-bound members of QPXCtrl.
 #include "platform/component/registry.h"
 #include "platform/component/server.h"
+#include "platform/nativepath.h"
 #include "platform/qpx/identity.h"
 #include "qpxctrl/qpxctrl.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QPointer>
 #include <atomic>
+#include <cstdlib>
 #include <dlfcn.h>
 
 #define QPX_EXPORT extern "C" __attribute__((visibility("default")))
@@ -26,7 +26,12 @@ QString modulePath()
     Dl_info info {};
     if (::dladdr(reinterpret_cast<void*>(&DllRegisterServer), &info) == 0 || !info.dli_fname)
         return {};
-    return QFileInfo(QFile::decodeName(info.dli_fname)).canonicalFilePath();
+    char* real = ::realpath(info.dli_fname, nullptr);
+    if (!real)
+        return {};
+    const QString path = platform::fromNativePath(real);
+    std::free(real);
+    return path;
 }
 
 pc::ClassRegistration registration()

@@ -4,6 +4,7 @@
 #include "platform/component/messagebox.h"
 #include "platform/fs.h"
 #include "platform/longwork.h"
+#include "platform/nativepath.h"
 #include "platform/picture.h"
 #include "platform/qpx/identity.h"
 #include "platform/tempfolder.h"
@@ -14,7 +15,6 @@
 #include "qpxctrl/members.h"
 #include "qpxctrl/workfiles.h"
 
-#include <QFile>
 #include <QPainter>
 #include <cerrno>
 #include <sys/stat.h>
@@ -50,14 +50,14 @@ void tell(QWidget* parent, const QString& text, int errorNumber)
 bool isArchiveFile(QWidget* parent, const QString& archive)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(archive).constData(), &st) == 0) {
+    if (::stat(platform::toNativePath(archive).constData(), &st) == 0) {
         if (S_ISREG(st.st_mode))
             return true;
-        tell(parent, QStringLiteral("%1 はファイルではありません。").arg(archive), platform::kFileAccessError);
+        tell(parent, QStringLiteral("%1 はファイルではありません。").arg(platform::shownPath(archive)), platform::kFileAccessError);
         return false;
     }
     if (errno != ENOENT && errno != ENOTDIR)
-        throw platform::fileError(errno, archive);
+        throw platform::fileError(errno, platform::shownPath(archive));
     tell(parent, QStringLiteral("指定のQPXﾌｧｲﾙはありません。"), platform::kFileNotFound);
     return false;
 }
@@ -73,7 +73,7 @@ QList<ListedMember> listMembers(const QString& archive)
         if (const auto members = parseListing(report.output))
             return *members;
     }
-    throw AutomationError(kInternalError, QStringLiteral("QPX ファイル %1 の中身の一覧を読み取れません。").arg(archive));
+    throw AutomationError(kInternalError, QStringLiteral("QPX ファイル %1 の中身の一覧を読み取れません。").arg(platform::shownPath(archive)));
 }
 
 void checkRoomFor(const QString& archive, const ListedMember& member, const QString& folder)
@@ -81,13 +81,13 @@ void checkRoomFor(const QString& archive, const ListedMember& member, const QStr
     if (member.size > kMaxPictureMemberBytes)
         throw RuntimeError(platform::kOverflow,
             QStringLiteral("QPX ファイル %1 の画像 %2 は大きすぎるため開きません (%3 バイト、%4 バイトまで)。")
-                .arg(archive, member.name).arg(member.size).arg(kMaxPictureMemberBytes));
+                .arg(platform::shownPath(archive), platform::shownPath(member.name)).arg(member.size).arg(kMaxPictureMemberBytes));
     struct statvfs fs {};
-    if (::statvfs(QFile::encodeName(folder).constData(), &fs) == 0
+    if (::statvfs(platform::toNativePath(folder).constData(), &fs) == 0
         && std::uint64_t(fs.f_bavail) * fs.f_frsize < member.size)
         throw RuntimeError(platform::kDiskFull,
             QStringLiteral("一時フォルダ %1 の空きが足りないため、QPX ファイル %2 の画像 %3 (%4 バイト) を展開できません。")
-                .arg(folder, archive, member.name).arg(member.size));
+                .arg(platform::shownPath(folder), platform::shownPath(archive), platform::shownPath(member.name)).arg(member.size));
 }
 
 // Extracts the picture member; the extracted file's path. An archiver that extracts no single
@@ -170,11 +170,11 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
     const PictureChoice choice = choosePicture(members, wanted);
     if (choice.kind == PictureChoice::Ambiguous)
         throw RuntimeError(platform::kFileNotFound,
-            QStringLiteral("QPX ファイル %1 には画像 %2 が複数あり、どれを開くか決められません。").arg(archive, wanted));
+            QStringLiteral("QPX ファイル %1 には画像 %2 が複数あり、どれを開くか決められません。").arg(platform::shownPath(archive), platform::shownPath(wanted)));
     if (choice.kind != PictureChoice::Found)
         throw RuntimeError(platform::kFileNotFound,
             QStringLiteral("QPX ファイル %1 に画像 %2 がありません (ほかの名前のビットマップも一つに決まりません)。")
-                .arg(archive, wanted));
+                .arg(platform::shownPath(archive), platform::shownPath(wanted)));
 
     // Only the picture lands, in a folder of its own, once its size is known to fit.
     const WorkFolder folder(tempFolder_, WorkFolder::Purpose::Open);
@@ -184,7 +184,7 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
     try {
         picDmy_->setPicture(platform::runLongStep(platform::WorkStep::LoadPicture, [&] { return platform::loadPicture(bitmap); }));
     } catch (const RuntimeError& e) {
-        throw RuntimeError(e.number(), QStringLiteral("QPX ファイル %1 の画像を読み込めません (%2)").arg(archive, e.text()));
+        throw RuntimeError(e.number(), QStringLiteral("QPX ファイル %1 の画像を読み込めません (%2)").arg(platform::shownPath(archive), e.text()));
     }
     return picDmy_->picture();
 }

@@ -2,13 +2,16 @@
 
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 #include "platform/tempsweep.h"
 
-#include <QDir>
-#include <QFile>
+#include <QStringList>
 #include <cerrno>
 #include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
 #include <filesystem>
+#include <string_view>
 #include <unistd.h>
 
 namespace qpx {
@@ -16,15 +19,19 @@ namespace {
 
 std::string native(const QString& path)
 {
-    return QFile::encodeName(path).toStdString();
+    return platform::nativePathString(path);
 }
 
+// The names of the folder's ordinary files, each kept to its bytes.
 QStringList ordinaryFiles(const QString& folder)
 {
     QStringList files;
-    for (const QString& entry : QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System))
-        if (platform::fs::isOrdinaryFile(native(folder + entry)))
-            files << entry;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(native(folder), ec)) {
+        const QString name = platform::fromNativePath(QByteArray::fromStdString(entry.path().filename().string()));
+        if (platform::fs::isOrdinaryFile(native(folder + name)))
+            files << name;
+    }
     return files;
 }
 
@@ -43,16 +50,38 @@ QString workFolderPrefix(WorkFolder::Purpose purpose)
 
 WorkFolder::WorkFolder(const QString& tempFolder, Purpose purpose)
 {
-    QByteArray templ = QFile::encodeName(tempFolder + workFolderPrefix(purpose)) + "XXXXXX";
+    QByteArray templ = platform::toNativePath(tempFolder + workFolderPrefix(purpose)) + "XXXXXX";
     if (!::mkdtemp(templ.data()))
-        throw platform::fileError(errno, tempFolder);
-    path_ = QFile::decodeName(templ) + QLatin1Char('/');
+        throw platform::fileError(errno, platform::shownPath(tempFolder));
+    // Held until the folder goes: a call that fails because the process ran out of descriptors
+    // must still be able to empty it.
+    fd_ = ::open(templ.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) {
+        const int err = errno;
+        ::rmdir(templ.constData());
+        throw platform::fileError(err, platform::shownPath(tempFolder));
+    }
+    path_ = platform::fromNativePath(templ) + QLatin1Char('/');
 }
 
 WorkFolder::~WorkFolder()
 {
-    std::error_code ignored; // nothing here is anyone's data; a leftover only wastes space
-    std::filesystem::remove_all(native(path_), ignored);
+    // Nothing here is anyone's data. The files go through the descriptor already held (reading a
+    // folder needs no new one); whatever is left, a folder from an archive say, goes after.
+    if (DIR* dir = ::fdopendir(fd_)) {
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string_view name = entry->d_name;
+            if (name != "." && name != "..")
+                ::unlinkat(::dirfd(dir), entry->d_name, 0);
+        }
+        ::closedir(dir);
+    } else {
+        ::close(fd_);
+    }
+    if (::rmdir(native(path_).c_str()) != 0) {
+        std::error_code ignored; // a leftover only wastes space
+        std::filesystem::remove_all(native(path_), ignored);
+    }
 }
 
 QString WorkFolder::find(const QString& name) const

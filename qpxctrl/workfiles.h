@@ -30,6 +30,7 @@ public:
 
 private:
     QString path_;
+    int fd_ = -1; // the folder, open from the start
 };
 
 // "QPXSAVE_<pid>.<start time>_" or "QPXOPEN_<pid>.<start time>_" for this process.

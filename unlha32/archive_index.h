@@ -29,9 +29,10 @@ struct IndexedMember {
     std::string comment;      // a file comment stored after a NUL in the name (Amiga, MorphOS)
     std::int64_t mtime = 0;   // Unix seconds
     bool directory = false;   // -lhd-, or an empty member named with a trailing separator
+    bool link = false;        // a symbolic link: LHa for UNIX stores it as a -lhd- member "name|target"
+    std::string linkTarget;   // what the link names, as stored (never followed here)
     bool isDirectory() const { return directory; }
-    // LHa for UNIX stores a link as a -lhd- member "name|target".
-    bool isLink() const { return method == "-lhd-" && name.find('|') != std::string::npos; }
+    bool isLink() const { return link; }
     std::string path() const { return folder.empty() || name.empty() ? folder + name : folder + "/" + name; }
 };
 

@@ -2,10 +2,12 @@
 // it. Each file goes through a temporary file that becomes the target only when its CRC has
 // matched; a name is never written twice in one run, so no member silently replaces another.
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 #include <sys/stat.h>
 #include <system_error>
+#include <unistd.h>
 
 #include "platform/fs.h"
 #include "unlha32/cancel.h"
@@ -48,6 +50,27 @@ std::string targetPath(const IndexedMember& m, bool keepFolders, std::string& wh
         return {};
     }
     return rel + name;
+}
+
+// Puts a symbolic link to target at dest + rel: made under a temporary name beside it, then renamed
+// over whatever was there, so that no link is ever followed to make it. 0, or the errno.
+int placeLink(const std::string& dest, const std::string& rel, const std::string& target)
+{
+    const std::string path = dest + rel;
+    std::string temp = platform::fs::folderOf(path) + "/.unlha-link-XXXXXX";
+    const int fd = ::mkstemp(temp.data()); // reserves a fresh name
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    ::unlink(temp.c_str());
+    if (::symlink(target.c_str(), temp.c_str()) != 0)
+        return errno;
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        return err;
+    }
+    return 0;
 }
 
 // Makes each folder of rel (a path below dest) that is missing; a link in the way is refused.
@@ -136,8 +159,28 @@ int extractMembers(const Command& cmd, Report& report)
     };
     visitor.done = [&](const IndexedMember& m, MemberOutcome outcome) {
         if (outcome == MemberOutcome::Skipped) {
-            if (m.isLink() && selection.wants(m)) {
-                report.line("リンクは展開しません: " + shownName(m));
+            if (m.isLink() && selection.wants(m) && !keepFolders) {
+                report.line("リンクは展開しません (x で展開できます): " + shownName(m) + " -> " + printable(m.linkTarget));
+            } else if (m.isLink() && selection.wants(m)) {
+                // The link as stored: it may name anything, since nothing written later goes through it.
+                std::string why;
+                const std::string rel = targetPath(m, true, why);
+                if (rel.empty()) {
+                    report.line(why + "\"" + shownName(m) + "\"");
+                    noteFailure(result, UNLHA_ERR_DAMAGED);
+                } else if (written.count(rel)) {
+                    report.line("同じ名前のメンバを展開済みのため展開しません: " + shownName(m) + " (" + printable(rel) + ")");
+                    noteFailure(result, UNLHA_ERR_SKIPPED);
+                } else if (!makeFolders(folder, rel, false)) {
+                    report.line("フォルダを作れません: " + folder + printable(rel));
+                    noteFailure(result, UNLHA_ERR_WRITE);
+                } else if (const int err = placeLink(folder, rel, m.linkTarget); err != 0) {
+                    report.line("リンクを作れません: " + folder + printable(rel) + " (" + std::strerror(err) + ")");
+                    noteFailure(result, UNLHA_ERR_WRITE);
+                } else {
+                    written.insert(rel);
+                    report.line("リンクを作りました: " + printable(folder + rel) + " -> " + printable(m.linkTarget));
+                }
             } else if (m.isDirectory() && keepFolders && selection.wants(m)) {
                 std::string why;
                 const std::string rel = targetPath(m, true, why);

@@ -22,7 +22,10 @@ bool splitWords(std::string_view line, std::vector<Word>& words, std::string& pr
         bool inQuotes = false;
         for (; i < line.size(); ++i) {
             const char c = line[i];
-            if (c == '"') {
+            if (c == '"' && inQuotes && i + 1 < line.size() && line[i + 1] == '"') {
+                w.text += '"'; // "" inside quotes is one quote, as Windows' own command lines have it
+                ++i;
+            } else if (c == '"') {
                 inQuotes = !inQuotes;
                 w.quoted = true;
             } else if (!inQuotes && (c == ' ' || c == '\t')) {
@@ -119,8 +122,14 @@ std::string joinArguments(const std::vector<std::string>& args)
     for (const auto& a : args) {
         if (!line.empty())
             line += ' ';
-        const bool quote = a.empty() || a.find_first_of(" \t") != std::string::npos;
-        line += quote ? '"' + a + '"' : a;
+        if (!a.empty() && a.find_first_of(" \t\"") == std::string::npos) {
+            line += a;
+            continue;
+        }
+        line += '"';
+        for (char c : a)
+            line += c == '"' ? std::string("\"\"") : std::string(1, c);
+        line += '"';
     }
     return line;
 }

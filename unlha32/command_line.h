@@ -26,12 +26,13 @@ struct ParsedCommand {
     std::string problem; // what is wrong with the line, when not ok
 };
 
-// Splits on spaces and tabs; text inside double quotes (which are removed) keeps its spaces.
-// An unquoted word starting with '-' is a switch.
+// Splits on spaces and tabs; text inside double quotes (which are removed) keeps its spaces, and
+// two quotes there stand for one. An unquoted word starting with '-' is a switch. Every other
+// byte is taken as it is: names need not be UTF-8.
 ParsedCommand parseCommandLine(std::string_view line);
 
 // Joins separate arguments into one line that parseCommandLine splits back into the same words:
-// a word with a space or tab, or an empty one, is put in quotes.
+// a word with a space, tab or quote, or an empty one, is put in quotes.
 std::string joinArguments(const std::vector<std::string>& args);
 
 } // namespace unlha

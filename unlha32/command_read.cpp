@@ -40,7 +40,9 @@ int listMembers(const Command& cmd, Report& report)
         const double ratio = m.original ? 100.0 * static_cast<double>(m.packed) / static_cast<double>(m.original) : 0.0;
         std::snprintf(line, sizeof line, "%12llu %9llu %5.1f%% %s %s  ", static_cast<unsigned long long>(m.original),
                       static_cast<unsigned long long>(m.packed), ratio, m.method.c_str(), localTime(m.mtime).c_str());
-        std::string text = line + shownName(m) + (m.isDirectory() && !m.isLink() ? "/" : "");
+        std::string text = line + shownName(m) + (m.isDirectory() ? "/" : "");
+        if (m.isLink())
+            text += " -> " + printable(m.linkTarget);
         if (!m.comment.empty())
             text += "  [" + printable(m.comment) + "]";
         report.line(text);

@@ -32,6 +32,8 @@ inline constexpr std::size_t kName = 22;
 inline constexpr std::size_t kCrcAfterName = 0;  // CRC-16 of the data, absent from the oldest headers
 inline constexpr std::size_t kAreaAfterName = 2; // an optional area; LHa for UNIX's begins with 'U'
 inline constexpr std::size_t kUnixTimeAfterName = 4; // in LHa for UNIX's area: Unix seconds
+inline constexpr std::size_t kUnixModeAfterName = 8; // then the 16-bit Unix mode (uid, gid after)
+inline constexpr std::size_t kUnixAreaLength = 12;
 } // namespace level0
 
 // Level 1: the base header of level 0, with the OS id and the first extended header's size
@@ -74,7 +76,14 @@ inline constexpr std::uint8_t kHeaderCrc = 0x00; // CRC-16 of the whole header w
 inline constexpr std::uint8_t kFileName = 0x01;
 inline constexpr std::uint8_t kFolder = 0x02;    // components ended by 0xFF
 inline constexpr std::uint8_t kWideSizes = 0x42; // 64-bit packed and original sizes
+inline constexpr std::uint8_t kUtf16Name = 0x44;   // the file name in UTF-16LE (Windows writers)
+inline constexpr std::uint8_t kUtf16Folder = 0x45; // the folder in UTF-16LE, folders ended by 0xFFFF
 inline constexpr std::uint8_t kCodePage = 0x46;  // 32 bits: 932 Shift-JIS, 65001 UTF-8
+inline constexpr std::uint8_t kUnixMode = 0x50;  // 16-bit Unix mode: file type and permissions
 inline constexpr std::uint8_t kUnixTime = 0x54;  // 32-bit Unix seconds
+
+// The file type in a Unix mode; LHa for UNIX marks a symbolic link so.
+inline constexpr std::uint16_t kUnixTypeMask = 0170000;
+inline constexpr std::uint16_t kUnixSymbolicLink = 0120000;
 
 } // namespace unlha::layout

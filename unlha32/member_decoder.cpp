@@ -212,7 +212,7 @@ MemberOutcome decodeWithLhasa(MemberStream& stream, const IndexedMember& m, Chec
 void decodeMembers(const ByteSource& source, const ArchiveIndex& index, const MemberVisitor& visitor)
 {
     for (const auto& m : index.members) {
-        Consumer consumer = m.isDirectory() ? Consumer{} : visitor.open(m);
+        Consumer consumer = m.isDirectory() || m.isLink() ? Consumer{} : visitor.open(m); // neither has data
         MemberOutcome outcome = MemberOutcome::Skipped;
         const bool fast = libarchiveReads(m.method);
         if (consumer && !fast && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {

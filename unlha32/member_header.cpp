@@ -2,7 +2,10 @@
 // checked against the bytes that are really there before it is used: archives come from anywhere.
 #include "unlha32/member_header.h"
 
+#include <algorithm>
 #include <ctime>
+#include <optional>
+#include <string_view>
 
 #include "platform/byteorder.h"
 #include "unlha32/crc16.h"
@@ -41,6 +44,9 @@ struct StoredName {
     std::string path;        // level 0/1: the name field; level 2/3: folder + '/' + name
     std::string folder;      // level 1-3 extension 0x02, 0xFF already '/'
     std::uint32_t codePage = 0;
+    std::optional<std::string> utf16Name;   // extension 0x44, as UTF-8
+    std::optional<std::string> utf16Folder; // extension 0x45, as UTF-8 with '/' after each folder
+    std::optional<std::uint16_t> unixMode;  // extension 0x50, or LHa for UNIX's level-0 area
 };
 
 struct Decoder {
@@ -98,9 +104,11 @@ struct Decoder {
         dosWriter = !extension; // only MS-DOS-era writers leave the area out
         if (extension)
             m.os = h[area];
-        // LHa for UNIX's area carries a Unix time, better than the MS-DOS one.
-        if (extension && nameEnd + 12 <= baseLength && h[area] == 'U')
+        // LHa for UNIX's area carries a Unix time, better than the MS-DOS one, and the mode.
+        if (extension && nameEnd + level0::kAreaAfterName + level0::kUnixAreaLength <= baseLength && h[area] == 'U') {
             m.mtime = get32(h.data() + nameEnd + level0::kUnixTimeAfterName);
+            stored.unixMode = static_cast<std::uint16_t>(get16(h.data() + nameEnd + level0::kUnixModeAfterName));
+        }
         dataStart = pos + baseLength;
         return true;
     }
@@ -231,9 +239,19 @@ struct Decoder {
                 m.original = get64(d + 8);
             }
             break;
+        case kUtf16Name:
+            stored.utf16Name = fromUtf16le(std::string_view(reinterpret_cast<const char*>(d), dataLen), false);
+            break;
+        case kUtf16Folder:
+            stored.utf16Folder = fromUtf16le(std::string_view(reinterpret_cast<const char*>(d), dataLen), true);
+            break;
         case kCodePage:
             if (dataLen >= 4)
                 stored.codePage = get32(d);
+            break;
+        case kUnixMode:
+            if (dataLen >= 2)
+                stored.unixMode = static_cast<std::uint16_t>(get16(d));
             break;
         case kUnixTime:
             if (dataLen >= 4)
@@ -288,10 +306,22 @@ struct Decoder {
         }
         if (dosWriter || m.os == 'M')
             path = lowerIfAllUpper(path); // MS-DOS writers store names in upper case
+        // A link's path and target are split before the path is, since the target has folders too.
+        m.link = m.method == "-lhd-"
+                 && (stored.unixMode ? (*stored.unixMode & kUnixTypeMask) == kUnixSymbolicLink
+                                     : path.find('|') != std::string::npos)
+                 && splitLinkPath(std::string(path), path, m.linkTarget);
+        if (m.link && m.level == 0)
+            std::replace(m.linkTarget.begin(), m.linkTarget.end(), '\\', '/'); // MS-DOS separators
         splitStoredPath(path, !cp932 && !utf8 && !isValidUtf8(path), m.folder, m.name);
+        // Names in UTF-16 win over the code page's: they are what the writer had.
+        if (stored.utf16Name || stored.utf16Folder) {
+            const std::string folder = stored.utf16Folder ? *stored.utf16Folder : (m.folder.empty() ? m.folder : m.folder + "/");
+            splitStoredPath(folder + (stored.utf16Name ? *stored.utf16Name : m.name), false, m.folder, m.name);
+        }
         while (!m.folder.empty() && m.folder.back() == '/')
             m.folder.pop_back();
-        m.directory = m.method == "-lhd-" || (m.original == 0 && m.name.empty() && !m.folder.empty());
+        m.directory = !m.link && (m.method == "-lhd-" || (m.original == 0 && m.name.empty() && !m.folder.empty()));
     }
 };
 

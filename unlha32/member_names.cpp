@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <iconv.h>
 #include <memory>
+#include <vector>
 
 namespace unlha {
 namespace {
@@ -93,6 +94,57 @@ std::optional<std::string> encodeCp932(std::string_view utf8)
     if (decodeCp932(out) != utf8)
         return std::nullopt; // e.g. a character that CP932 folds into another one
     return out;
+}
+
+std::string fromUtf16le(std::string_view bytes, bool folder)
+{
+    std::vector<std::uint32_t> units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2)
+        units.push_back(static_cast<std::uint8_t>(bytes[i]) | static_cast<std::uint8_t>(bytes[i + 1]) << 8);
+    while (!units.empty() && units.back() == 0)
+        units.pop_back();
+    std::string out;
+    auto put = [&](std::uint32_t c) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | c >> 6);
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | c >> 12);
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | c >> 18);
+            out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    };
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const std::uint32_t u = units[i];
+        if (folder && u == 0xFFFF) {
+            out += '/';
+        } else if (u >= 0xD800 && u < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+            put(0x10000 + ((u - 0xD800) << 10) + (units[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u < 0xE000) {
+            put(0xFFFD);
+        } else {
+            put(u);
+        }
+    }
+    return out;
+}
+
+bool splitLinkPath(std::string_view stored, std::string& path, std::string& target)
+{
+    const std::size_t bar = stored.find('|');
+    if (bar == std::string_view::npos)
+        return false;
+    path = stored.substr(0, bar);
+    target = stored.substr(bar + 1);
+    return true;
 }
 
 void splitStoredPath(std::string_view path, bool shiftJisBytes, std::string& folder, std::string& name)

@@ -18,6 +18,15 @@ std::string decodeCp932(std::string_view bytes);
 // same character; nothing otherwise.
 std::optional<std::string> encodeCp932(std::string_view utf8);
 
+// A name stored in UTF-16LE (extensions 0x44 and 0x45 of Windows writers) as UTF-8. In a folder
+// name the unit 0xFFFF separates the folders and becomes '/'. A surrogate without its partner
+// becomes U+FFFD; NUL units at the end are no part of the name.
+std::string fromUtf16le(std::string_view bytes, bool folder);
+
+// LHa for UNIX stores a symbolic link as one path "link|target": the part before the first '|'
+// is the link's own path, the rest the target it names. False when there is no '|'.
+bool splitLinkPath(std::string_view stored, std::string& path, std::string& target);
+
 // Splits a stored path on '\' and '/' into its folder ('/'-separated) and last component.
 // shiftJisBytes: the path is still in Shift-JIS bytes, where 0x5C may be a character's second
 // byte and is then no separator.

@@ -63,7 +63,8 @@ bool MemberSelection::wants(const IndexedMember& m)
     bool any = false;
     for (std::size_t i = 0; i < names_.size(); ++i) {
         const std::string& n = names_[i];
-        if (n == m.path() || n == m.name || n == safeFileName(m.path()) || n == safeFileName(m.name)) {
+        if (n == m.path() || n == m.name || n == safeFileName(m.path()) || n == safeFileName(m.name)
+            || n == printable(m.path()) || n == printable(m.name)) {
             used_[i] = true;
             any = true;
         }

@@ -13,7 +13,7 @@ namespace unlha {
 std::string printable(std::string_view name)
 {
     const std::string safe = safeFileName(name);
-    if (isValidUtf8(safe))
+    if (isValidUtf8(safe) && safe.find('\\') == std::string::npos)
         return safe;
     // Bytes of no known charset. Characters that converted (Japanese, three or four bytes in
     // UTF-8) stay readable; every other byte past ASCII is escaped, so no stray pair of bytes
@@ -22,7 +22,7 @@ std::string printable(std::string_view name)
     for (std::size_t i = 0; i < safe.size();) {
         const auto c = static_cast<unsigned char>(safe[i]);
         const std::size_t want = (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 1;
-        if (c < 0x80 || (want > 1 && i + want <= safe.size() && isValidUtf8(std::string_view(safe).substr(i, want)))) {
+        if ((c < 0x80 && c != '\\') || (want > 1 && i + want <= safe.size() && isValidUtf8(std::string_view(safe).substr(i, want)))) {
             shown.append(safe, i, want);
             i += want;
             continue;
@@ -47,11 +47,48 @@ void Report::line(std::string_view text)
     text_ += '\n';
 }
 
+namespace {
+
+// A line that would crowd out the rest (a path of thousands of bytes) keeps its start and its
+// end, where the reason stands, with "…" between them.
+constexpr std::size_t kLongLine = 320;
+constexpr std::size_t kKeptEachSide = 150;
+
+std::size_t characterStart(const std::string& s, std::size_t at)
+{
+    while (at > 0 && at < s.size() && (static_cast<unsigned char>(s[at]) & 0xC0) == 0x80)
+        --at;
+    return at;
+}
+
+std::string withLongLinesShortened(const std::string& text)
+{
+    std::string out;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string line = text.substr(start, end - start);
+        if (line.size() <= kLongLine) {
+            out += line;
+        } else {
+            out += line.substr(0, characterStart(line, kKeptEachSide)) + "…";
+            out += line.substr(characterStart(line, line.size() - kKeptEachSide));
+        }
+        if (end < text.size())
+            out += '\n';
+        start = end + 1;
+    }
+    return out;
+}
+
+} // namespace
+
 void Report::copyTo(char* out, std::uint32_t size) const
 {
     if (out == nullptr || size == 0)
         return;
     std::string shown = text_;
+    if (shown.size() > size - 1)
+        shown = withLongLinesShortened(shown);
     if (shown.size() > size - 1) {
         const std::string cut = std::string(UNLHA_REPORT_CUT) + "\n";
         std::size_t keep = 0;

@@ -61,11 +61,6 @@ int main(int argc, char** argv)
         std::printf("unlha %d.%d.%d\n", VELMOR_VERSION_MAJOR, VELMOR_VERSION_MINOR, VELMOR_VERSION_REVISION);
         return 0;
     }
-    for (const auto& a : args)
-        if (a.find('"') != std::string::npos) {
-            std::fprintf(stderr, "unlha: 引用符を含むパスは渡せません: %s\n", a.c_str());
-            return UNLHA_ERR_USAGE;
-        }
     const std::string line = unlha::joinArguments(args);
 
     // The signals are taken by this thread alone; the command runs on another.

@@ -3,9 +3,10 @@
 #include "platform/component/registry.h"
 #include "platform/component/server.h"
 
+#include "platform/nativepath.h"
+#include "platform/trust.h"
+
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <dlfcn.h>
 
@@ -16,18 +17,24 @@ constexpr int kInternalError = 51;
 
 // Modules stay loaded for the life of the process: a control's widget, its resources and the
 // type information of its errors may outlive any one control, so unloading is never safe.
+// A module runs as this account, so one that another account could have replaced is never
+// loaded (platform/trust.h); what is loaded is the very file that was checked, links resolved.
 void* loadModule(const ClassRegistration& r)
 {
     const QString& path = r.modulePath;
-    if (!QFileInfo(path).isAbsolute())
+    if (!path.startsWith(QLatin1Char('/')))
         throw automationError(kCannotCreateObject,
-            QStringLiteral("クラス %1 のモジュールのパスが不正です: %2").arg(r.clsid, path));
-    if (!QFileInfo::exists(path))
-        throw automationError(kCannotCreateObject, QStringLiteral("モジュール %1 が見つかりません。").arg(path));
-    void* handle = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+            QStringLiteral("クラス %1 のモジュールのパスが不正です: %2").arg(r.clsid, platform::shownPath(path)));
+    const platform::TrustVerdict verdict = platform::checkTrustedFile(path);
+    if (verdict.missing)
+        throw automationError(kCannotCreateObject, QStringLiteral("モジュール %1 が見つかりません。").arg(platform::shownPath(path)));
+    if (!verdict.trusted)
+        throw AutomationError(platform::kPermissionDenied,
+            platform::untrustedMessage(QStringLiteral("モジュール"), path, verdict.reason));
+    void* handle = ::dlopen(platform::toNativePath(verdict.resolved).constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle)
         throw automationError(kCannotCreateObject,
-            QStringLiteral("モジュール %1 を読み込めません: %2").arg(path, QString::fromLocal8Bit(::dlerror())));
+            QStringLiteral("モジュール %1 を読み込めません: %2").arg(platform::shownPath(path), QString::fromLocal8Bit(::dlerror())));
     return handle;
 }
 

@@ -1,24 +1,56 @@
 #include "platform/component/registry.h"
 
 #include "platform/component/control.h"
+#include "platform/nativepath.h"
+#include "platform/trust.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
+#include <memory>
+#include <sys/stat.h>
 
 namespace platform::component {
 namespace {
 
 Scope gScope = Scope::User;
 
-// The file is read afresh for every look-up, so a registration made by another process is seen.
+const QString kRegistryFile = QStringLiteral("コンポーネントの登録ファイル");
+
+// The file for writing, as registration tools always wrote it.
 QSettings openRegistry(Scope scope)
 {
     return QSettings(registryPath(scope), QSettings::IniFormat);
 }
 
+// The file for a look-up, read afresh every time so that a registration made by another process
+// is seen; nothing when there is none. A file another account could have written names modules
+// that would run as this account: it is refused whole.
+std::unique_ptr<QSettings> readRegistry(Scope scope)
+{
+    const QString path = registryPath(scope);
+    const platform::TrustVerdict verdict = platform::checkTrustedFile(path);
+    if (verdict.missing)
+        return nullptr;
+    if (!verdict.trusted)
+        throw AutomationError(kPermissionDenied, platform::untrustedMessage(kRegistryFile, path, verdict.reason));
+    return std::make_unique<QSettings>(verdict.resolved, QSettings::IniFormat);
+}
+
 constexpr Scope kLookUpOrder[] = {Scope::User, Scope::System};
+
+// Registration leaves the file readable by all and writable by its owner alone, whatever the
+// umask of the tool that wrote it: hosts refuse any other.
+void protect(const QString& file)
+{
+    const QByteArray native = platform::toNativePath(file);
+    ::chmod(native.constData(), 0644);
+    const QByteArray folder = platform::toNativePath(QFileInfo(file).absolutePath());
+    struct stat st {};
+    if (::lstat(folder.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::geteuid())
+        ::chmod(folder.constData(), 0755);
+}
 
 void syncOrThrow(QSettings& settings)
 {
@@ -26,6 +58,7 @@ void syncOrThrow(QSettings& settings)
     if (settings.status() != QSettings::NoError)
         throw AutomationError(kFileAccessError,
             QStringLiteral("コンポーネントの登録ファイル %1 に書き込めません。").arg(settings.fileName()));
+    protect(settings.fileName());
 }
 
 QString classKey(const QString& clsid) { return QStringLiteral("CLSID/") + clsid; }
@@ -143,7 +176,8 @@ std::optional<QString> classIdOf(const QString& progId)
     if (progId.isEmpty() || progId.contains(QLatin1Char('/')))
         return std::nullopt;
     for (Scope scope : kLookUpOrder) {
-        const QString clsid = openRegistry(scope).value(progIdKey(progId) + QStringLiteral("/CLSID")).toString();
+        const std::unique_ptr<QSettings> settings = readRegistry(scope);
+        const QString clsid = settings ? settings->value(progIdKey(progId) + QStringLiteral("/CLSID")).toString() : QString();
         if (!clsid.isEmpty())
             return clsid;
     }
@@ -155,11 +189,20 @@ std::optional<ClassRegistration> lookUpClass(const QString& clsid)
     if (clsid.isEmpty() || clsid.contains(QLatin1Char('/')))
         return std::nullopt;
     for (Scope scope : kLookUpOrder) {
-        QSettings settings = openRegistry(scope);
-        if (settings.contains(classKey(clsid) + QStringLiteral("/InprocServer32")))
-            return readClass(settings, clsid);
+        const std::unique_ptr<QSettings> settings = readRegistry(scope);
+        if (settings && settings->contains(classKey(clsid) + QStringLiteral("/InprocServer32")))
+            return readClass(*settings, clsid);
     }
     return std::nullopt;
+}
+
+std::optional<QString> registryProblem(Scope scope)
+{
+    const QString path = registryPath(scope);
+    const platform::TrustVerdict verdict = platform::checkTrustedFile(path);
+    if (verdict.trusted || verdict.missing)
+        return std::nullopt;
+    return platform::untrustedMessage(kRegistryFile, path, verdict.reason);
 }
 
 } // namespace platform::component

@@ -52,8 +52,14 @@ void registerClass(const ClassRegistration& registration);
 void unregisterClass(const ClassRegistration& registration);
 
 // Host side look-ups, the user's registry first, then the machine's; nothing when neither has
-// the entry. A class is read whole from the one registry that holds it.
+// the entry. A class is read whole from the one registry that holds it. A registry file that
+// another account could have written (platform/trust.h) is never read: the look-up that reaches
+// it throws AutomationError (kPermissionDenied) naming the file and the reason.
 std::optional<QString> classIdOf(const QString& progId);
 std::optional<ClassRegistration> lookUpClass(const QString& clsid);
+
+// Why hosts would refuse the registry file, for a tool that has just written it; nothing when
+// they read it.
+std::optional<QString> registryProblem(Scope scope);
 
 } // namespace platform::component

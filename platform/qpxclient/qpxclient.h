@@ -17,11 +17,14 @@ namespace qpxclient {
 // QPX control.
 bool isQpxPath(const QString& path);
 
-// The command that registers the control's module, as advice in messages.
+// The command that registers the control's module, and the sentence that advises it.
 QString registrationCommand();
+QString registrationAdvice();
 
 // A new QPX control on parent. Throws platform::component::AutomationError when the control is
-// not registered or its module cannot be loaded.
+// not registered, its module cannot or may not be loaded, or the control cannot start; the text
+// carries the registration advice when registering is the way out. OpenQPX and SaveQPX without a
+// control give the reason of the last failure.
 std::unique_ptr<platform::component::Control> createQpxControl(QWidget* parent);
 
 // The picture in the QPX file; a null picture when the control yields none (it has then told the

@@ -172,7 +172,7 @@ TEST_F(ConventionsTest, TheRegistrationAdviceWorksAsWritten)
     const QString err = QString::fromLocal8Bit(refused.err);
     const qsizetype at = err.indexOf(QStringLiteral("登録するには "));
     ASSERT_GE(at, 0) << refused.err.constData();
-    const QStringList command = err.mid(at + 7).section(QLatin1Char(')'), 0, 0).split(QLatin1Char(' '));
+    const QStringList command = err.mid(at + 7).section(QStringLiteral(" を実行"), 0, 0).split(QLatin1Char(' '));
     ASSERT_EQ(command.size(), 2) << refused.err.constData();
 
     QProcess advice;

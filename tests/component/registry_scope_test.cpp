@@ -1,8 +1,7 @@
 // The user's registry and the machine's: which one a host reads, what the registration tool writes
 // where, and how broken machine-wide entries fail.
 #include "platform/component/regcommand.h"
-#include "platform/component/registry.h"
-#include "tests/qpxctrl/qpxhost.h"
+#include "tests/component/registry_fixture.h"
 
 #include <QFileInfo>
 #include <QCoreApplication>
@@ -16,29 +15,12 @@ namespace {
 const QString kClsid = QStringLiteral("{00000000-0000-0000-0000-0000000000D1}");
 const QString kTestProgId = QStringLiteral("Test.Scoped");
 
-class RegistryScopeTest : public ::testing::Test {
+class RegistryScopeTest : public RegistryFixture {
 protected:
-    QTemporaryDir root;
-    ScopedEnv config {"XDG_CONFIG_HOME", QFile::encodeName(root.filePath("config"))};
-    ScopedEnv system {"VELMOR_SYSTEM_REGISTRY", QFile::encodeName(root.filePath("system/registry.ini"))};
-    ScopedEnv tmp {"TMPDIR", QFile::encodeName(root.filePath("tmp"))};
-    QWidget window;
-
-    void SetUp() override { ASSERT_TRUE(QDir().mkpath(root.filePath("tmp"))); }
-    void TearDown() override { pc::setRegistrationScope(pc::Scope::User); }
-
-    void registerIn(pc::Scope scope, const QString& modulePath, const QString& progId = kTestProgId,
+    static void registerIn(pc::Scope scope, const QString& modulePath, const QString& progId = kTestProgId,
         const QString& clsid = kClsid)
     {
-        pc::ClassRegistration r;
-        r.clsid = clsid;
-        r.progId = progId;
-        r.modulePath = modulePath;
-        r.typeLibId = QStringLiteral("{00000000-0000-0000-0000-0000000000D2}");
-        r.typeLibVersion = QStringLiteral("1.0");
-        pc::setRegistrationScope(scope);
-        pc::registerClass(r);
-        pc::setRegistrationScope(pc::Scope::User);
+        RegistryFixture::registerIn(scope, modulePath, progId, clsid);
     }
     bool holdsQpx(pc::Scope scope) const
     {

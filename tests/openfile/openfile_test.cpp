@@ -1,4 +1,5 @@
 // A file named on the command line or dropped onto the window opens exactly as Browse opens it.
+#include "platform/nativepath.h"
 #include "tests/shell/window_fixture.h"
 #include "tests/support/files.h"
 #include "tests/support/pictures.h"
@@ -11,6 +12,9 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QUrl>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -127,6 +131,63 @@ TEST_F(OpenFile, NothingOpensWhileARenderRuns)
     EXPECT_TRUE(w.txtFile->text().isEmpty());
     EXPECT_TRUE(messages.isEmpty());
     w.setActivity(Activity::Idle);
+}
+
+// A name that is no UTF-8 opens that very file however it arrives: on the command line, dropped,
+// or from the dialog; and Create writes that very name. Qt alone would make "\xff" and
+// "\xef\xbf\xbd" one name (U+FFFD), each file here a picture of its own size.
+TEST_F(OpenFile, NamesInBytesOpenAndAreWrittenAsThemselves)
+{
+    frmMain& w = openWithPreset();
+    const QByteArray root = QFile::encodeName(dir.path()) + '/';
+    auto place = [&](const QByteArray& name, int width) {
+        QImage img(width, 2, QImage::Format_RGB32);
+        img.fill(qRgb(10, 120, 200));
+        const QByteArray bytes = testsupport::encoded(img, "PNG");
+        const int fd = ::open((root + name).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ASSERT_EQ(::write(fd, bytes.constData(), std::size_t(bytes.size())), bytes.size());
+        ::close(fd);
+    };
+    place("\xff.png", 5);
+    place("\xef\xbf\xbd.png", 3);
+    const QString raw = platform::fromNativePath(root + "\xff.png");
+
+    QByteArray argument = root + "\xff.png";
+    char* argv[] = {const_cast<char*>("velmor"), argument.data(), nullptr};
+    QString named;
+    EXPECT_EQ(shell::answerStartArguments(2, argv, &named), -1);
+    EXPECT_EQ(named, raw);
+
+    for (const char* way : {"named", "dropped", "chosen"}) {
+        shell::openAsBrowse(w, platform::fromNativePath(root + "\xef\xbf\xbd.png"));
+        ASSERT_EQ(w.picSrc->size(), QSize(3, 2)) << way;
+        if (QByteArray(way) == "named") {
+            shell::openAsBrowse(w, named);
+        } else if (QByteArray(way) == "dropped") {
+            EXPECT_TRUE(drag({QUrl::fromEncoded("file://" + (root + "\xff.png").toPercentEncoding("/"))}, true));
+        } else {
+            dialogs->files.push_back(raw);
+            w.cmdBrws->click();
+        }
+        EXPECT_TRUE(messages.isEmpty()) << way << ": " << messages.join('\n').toStdString();
+        EXPECT_EQ(w.picSrc->size(), QSize(5, 2)) << way;
+        EXPECT_EQ(w.txtFile->text(), dir.path() + QStringLiteral("/\\xFF.png")) << way;
+    }
+
+    const QByteArray keep = "someone else's file";
+    const int fd = ::open((root + "\xef\xbf\xbd-out.bmp").constData(), O_WRONLY | O_CREAT, 0644);
+    ASSERT_EQ(::write(fd, keep.constData(), std::size_t(keep.size())), keep.size());
+    ::close(fd);
+    dialogs->files.push_back(platform::fromNativePath(root + "\xff-out.bmp"));
+    w.cmdMake->click();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    struct stat st {};
+    EXPECT_EQ(::stat((root + "\xff-out.bmp").constData(), &st), 0);
+    EXPECT_EQ(st.st_size, 54 + 16 * 2); // 5 x 2 pixels, rows padded to 16 bytes
+    EXPECT_EQ(::stat((root + "\xef\xbf\xbd-out.bmp").constData(), &st), 0);
+    EXPECT_EQ(st.st_size, keep.size());
+    for (const char* name : {"\xff.png", "\xef\xbf\xbd.png", "\xff-out.bmp", "\xef\xbf\xbd-out.bmp"})
+        ::unlink((root + name).constData()); // QTemporaryDir cannot name them
 }
 
 TEST(StartArguments, TheCommandLineTakesOneFileAndQtsOwnOptions)

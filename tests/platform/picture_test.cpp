@@ -161,3 +161,84 @@ TEST_F(PictureTest, PhotosAreTurnedUprightByTheirExifOrientation)
 }
 
 } // namespace
+
+namespace {
+
+QString fixture(const char* name)
+{
+    return QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/") + QLatin1String(name);
+}
+
+// Where two pictures laid over white differ, the first place and colours; empty when they do not.
+std::string differingPixels(const QImage& a, const QImage& b)
+{
+    const QImage left = platform::toBgr888(a), right = platform::toBgr888(b);
+    if (left.size() != right.size())
+        return "the sizes differ";
+    for (int y = 0; y < left.height(); ++y)
+        for (int x = 0; x < left.width(); ++x)
+            if (left.pixel(x, y) != right.pixel(x, y))
+                return QStringLiteral("(%1, %2): %3, not %4").arg(x).arg(y).arg(left.pixel(x, y), 8, 16).arg(right.pixel(x, y), 8, 16).toStdString();
+    return {};
+}
+
+int transparentPixels(const QImage& picture)
+{
+    const QImage argb = picture.convertToFormat(QImage::Format_ARGB32);
+    int n = 0;
+    for (int y = 0; y < argb.height(); ++y)
+        for (int x = 0; x < argb.width(); ++x)
+            n += qAlpha(argb.pixel(x, y)) == 0;
+    return n;
+}
+
+// The transparent colour of a 16-bit PNG is exact: PngSuite's 16-bit pictures come out as their
+// 8-bit sibling does, 453 of their 1024 pixels transparent as other readers count them.
+TEST(PngTransparentColour, SixteenBitPicturesMatchTheirEightBitSibling)
+{
+    const QImage sibling = platform::toBgr888(platform::loadPicture(fixture("tbrn2c08.png")));
+    for (const char* name : {"tbbn2c16.png", "tbgn2c16.png", "tbwn0g16.png"}) {
+        const QImage picture = platform::loadPicture(fixture(name));
+        EXPECT_EQ(transparentPixels(picture), 453) << name;
+        if (QByteArray(name) != "tbwn0g16.png") { // grey: the sibling is in colour
+            EXPECT_EQ(differingPixels(picture, sibling), "") << name;
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Run-length bitmaps come out as the bitmap suite draws them, the pixels their data leaves undrawn
+// black; data that tries to run past the picture is read inside it or refused, never beyond.
+TEST(RunLengthBitmaps, MatchTheSuitesRenderingsWithUndrawnPixelsBlack)
+{
+    const struct {
+        const char* bitmap;
+        const char* reference;
+    } cases[] = {
+        {"pal8rle.bmp", "ref-pal8.png"},
+        {"pal4rle.bmp", "ref-pal4.png"},
+        {"pal8rlecut.bmp", "ref-pal8rlecut-b.png"},
+        {"pal4rlecut.bmp", "ref-pal4rlecut-b.png"},
+        {"pal8rletrns.bmp", "ref-pal8rletrns-b.png"},
+        {"pal4rletrns.bmp", "ref-pal4rletrns-b.png"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(differingPixels(platform::loadPicture(fixture(c.bitmap)), platform::loadPicture(fixture(c.reference))), "")
+            << c.bitmap;
+    for (const char* hostile : {"badrle.bmp", "badrlebis.bmp", "badrleter.bmp", "badrle4.bmp", "badrle4bis.bmp", "badrle4ter.bmp"}) {
+        const QImage picture = platform::loadPicture(fixture(hostile));
+        EXPECT_EQ(picture.size(), QSize(127, 64)) << hostile;
+        EXPECT_EQ(differingPixels(platform::loadPicture(fixture(hostile)), picture), "") << hostile;
+    }
+    try {
+        platform::loadPicture(fixture("rletopdown.bmp"));
+        FAIL() << "a top-down run-length bitmap was read";
+    } catch (const platform::RuntimeError& e) {
+        EXPECT_TRUE(e.text().contains(QStringLiteral("rletopdown.bmp"))) << e.text().toStdString();
+    }
+}
+
+} // namespace

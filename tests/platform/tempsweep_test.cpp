@@ -104,6 +104,21 @@ TEST_F(TempSweepTest, LaterInstanceLeavesOwnerlessFilesToTheirInstance)
     EXPECT_TRUE(QFile::exists(path(mine)));
 }
 
+// While alone, a sweep only moves what carries no owner aside; a sweep that died before removing
+// it leaves a folder that the next one takes like any other of a process that has ended.
+TEST_F(TempSweepTest, WhatASweepMovedAsideGoesEvenIfThatSweepDied)
+{
+    const QString cut = QStringLiteral("SWEEP_%1.123_Ab12Cd").arg(endedProcess());
+    folder(cut);
+    platform::InstanceLock lock(dir.path());
+    ASSERT_TRUE(lock.alone());
+    EXPECT_EQ(lock.sweep(), 4); // the cut sweep's folder is not counted: it was moved there before
+    const QStringList names = left();
+    EXPECT_FALSE(names.contains(cut));
+    for (const QString& name : names)
+        EXPECT_FALSE(name.startsWith(QStringLiteral("SWEEP_"))) << name.toStdString();
+}
+
 // Any process that uses the folder counts as running: a host of the QPX control as much as the window.
 TEST_F(TempSweepTest, UsingTheFolderMakesAProcessAnInstance)
 {

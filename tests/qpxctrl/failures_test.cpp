@@ -1,6 +1,10 @@
 // Failures reach the host as clear errors, and leave the user's files and the temporary folder
 // as they were, whatever the archive holds.
 #include "qpxhost.h"
+#include "unlha32/unlha32.h"
+
+#include <cerrno>
+#include <cstring>
 
 using namespace testsupport;
 using platform::component::AutomationError;
@@ -60,6 +64,22 @@ TEST_F(FailureTest, AForeignOrDamagedFileFailsToOpenWithAClearError)
         EXPECT_TRUE(e.text().contains(QString::fromUtf8(name))) << e.text().toStdString();
     }
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
+}
+
+// The archiver's report of a path of thousands of bytes does not fit its buffer whole; the reason
+// at its end still reaches the host.
+TEST_F(FailureTest, APathOfThousandsOfBytesKeepsItsRealError)
+{
+    auto qpx = create();
+    QString name = pics(QString());
+    while (name.size() < 3900)
+        name += QString(200, QLatin1Char('d')) + QLatin1Char('/'); // folders that do not exist
+    name += QStringLiteral("sea.QPX");
+    const AutomationError e = errorOf([&] { save(*qpx, testPicture(), name); });
+    EXPECT_EQ(e.number(), platform::kFileAccessError) << e.text().toStdString();
+    EXPECT_TRUE(e.text().contains(QString::fromLocal8Bit(std::strerror(ENOENT)))) << e.text().toStdString();
+    EXPECT_FALSE(e.text().contains(QStringLiteral(UNLHA_REPORT_CUT))) << e.text().toStdString();
+    EXPECT_TRUE(tempEntries().isEmpty());
 }
 
 TEST_F(FailureTest, AMissingArchiverFailsAtTheCallNotAtCreation)

@@ -1,5 +1,6 @@
 // The naming rules that tie a QPX file to the bitmap inside it, and the archiver command lines.
 #include "platform/component/control.h"
+#include "platform/nativepath.h"
 #include "qpxctrl/basename.h"
 #include "qpxctrl/commandline.h"
 
@@ -85,11 +86,13 @@ TEST(CommandLines, NameTheOneMemberToExtractSoThatNoMemberNameReadsAsASwitch)
     EXPECT_EQ(qpx::OpenCommandLine("/pics/sea.QPX", "/tmp/w/", "my sea.bmp"), "e /pics/sea.QPX -n0 /tmp/w/ \"my sea.bmp\"");
 }
 
-TEST(CommandLines, RefuseAPathThatNoQuotingCanCarry)
+TEST(CommandLines, CarryQuotesAndBytesAndRefuseOnlyALineBreak)
 {
-    for (const char* path : {"/pics/say \"hi\".qpx", "/pics/a\nb.qpx"})
-        EXPECT_EQ(errorOf([&] { qpx::OpenCommandLine(QString::fromUtf8(path), "/tmp/"); }), platform::kInvalidArgument)
-            << path;
+    EXPECT_EQ(qpx::OpenCommandLine(QStringLiteral("/pics/say \"hi\".qpx"), "/tmp/w/", QStringLiteral("a\"b.bmp")),
+        "e \"/pics/say \"\"hi\"\".qpx\" -n0 /tmp/w/ \"a\"\"b.bmp\"");
+    const QString raw = platform::fromNativePath(QByteArray("/pics/\xff.qpx"));
+    EXPECT_EQ(platform::toNativePath(qpx::ListCommandLine(raw)), QByteArray("l /pics/\xff.qpx"));
+    EXPECT_EQ(errorOf([&] { qpx::OpenCommandLine(QStringLiteral("/pics/a\nb.qpx"), "/tmp/"); }), platform::kInvalidArgument);
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 // SaveQPX and OpenQPX as a host reaches them: registered, created by identifier, called late.
+#include "platform/nativepath.h"
 #include "qpxhost.h"
 
 using namespace testsupport;
@@ -103,6 +104,31 @@ TEST_F(SaveOpenTest, ARenamedArchiveOpensItsOnlyBitmapAndSeveralBitmapsFailClear
     EXPECT_EQ(e.number(), platform::kFileNotFound);
     EXPECT_TRUE(e.text().contains("pond.bmp")) << e.text().toStdString();
     EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
+}
+
+// Names that are no UTF-8, and names with a quote, are written and read as their very bytes:
+// "\xff" and "\xef\xbf\xbd" (what Qt would make of it) stay two files with two pictures, and an
+// archive renamed after saving still finds its only bitmap by the name it was stored under.
+TEST_F(SaveOpenTest, NamesKeepTheirBytesInTheArchiveAndOnDisk)
+{
+    auto qpx = create();
+    const QByteArray names[] = {"\xff", "\xef\xbf\xbd", "x\xffy", "say \"hi\"", "\x8e\xca\x90^"};
+    int seed = 0;
+    for (const QByteArray& base : names) {
+        const QString archive = platform::fromNativePath(QFile::encodeName(pics(QString())) + base + ".QPX");
+        ASSERT_EQ(save(*qpx, testPicture(++seed), archive), QVariant(-1)) << base.toHex().constData();
+    }
+    seed = 0;
+    for (const QByteArray& base : names) {
+        const QByteArray native = QFile::encodeName(pics(QString())) + base + ".QPX";
+        const QImage picture = testPicture(++seed);
+        EXPECT_TRUE(samePixels(open(*qpx, platform::fromNativePath(native)), picture)) << base.toHex().constData();
+        ASSERT_EQ(::rename(native.constData(), QFile::encodeName(pics("renamed.QPX")).constData()), 0);
+        EXPECT_TRUE(samePixels(open(*qpx, pics("renamed.QPX")), picture)) << "renamed " << base.toHex().constData();
+        ASSERT_EQ(::unlink(QFile::encodeName(pics("renamed.QPX")).constData()), 0); // QDir cannot name it
+    }
+    EXPECT_TRUE(tempEntries().isEmpty()) << tempEntries().join(' ').toStdString();
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(SaveOpenTest, AnLzhFromAnotherArchiverHoldingSeaBmpOpens)

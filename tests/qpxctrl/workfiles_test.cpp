@@ -7,7 +7,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -46,6 +50,31 @@ TEST_F(WorkFilesTest, AnExtractionFolderFindsItsMemberByNameOrUnambiguousCaseAnd
     }
     EXPECT_FALSE(QFile::exists(path));
     EXPECT_TRUE(entries().isEmpty());
+}
+
+// A save that fails because the process ran out of descriptors still takes its folder with it.
+TEST_F(WorkFilesTest, AFolderGoesEvenWhenNoDescriptorIsLeft)
+{
+    QString path;
+    std::vector<int> taken;
+    rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &old), 0);
+    {
+        qpx::WorkFolder save(folder, qpx::WorkFolder::Purpose::Save);
+        path = save.path();
+        write(path + "sea.bmp", "half a picture");
+        rlimit low = old;
+        low.rlim_cur = std::min<rlim_t>(old.rlim_cur, 256);
+        ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &low), 0);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            taken.push_back(fd);
+        ASSERT_EQ(errno, EMFILE);
+    }
+    const bool gone = !QFileInfo::exists(path); // asked before any descriptor is given back
+    for (int fd : taken)
+        ::close(fd);
+    ::setrlimit(RLIMIT_NOFILE, &old);
+    EXPECT_TRUE(gone) << path.toStdString();
 }
 
 // A sweep of stale folders reads the owner from the name: this process's id and start time.

@@ -1,13 +1,27 @@
 #include "window_fixture.h"
 
 #include "platform/tempfolder.h"
+#include "tests/support/otheraccount.h"
 #include "velmor/shell/version.h"
 
 #include <QFile>
+#include <QTemporaryDir>
+#include <sys/stat.h>
 
 namespace {
 
-using Startup = WindowFixture;
+struct Startup : WindowFixture {
+    // The window's services with the real temporary folder, as $TMPDIR below tmpdir gives it.
+    shell::Services servicesIn(const QString& tmpdir)
+    {
+        shell::Services s = services();
+        s.tempFolder = [tmpdir] {
+            qputenv("TMPDIR", QFile::encodeName(tmpdir));
+            return platform::privateTempFolder();
+        };
+        return s;
+    }
+};
 
 TEST_F(Startup, FirstStartRecordsVersionAndFolderButNoCustomColour)
 {
@@ -51,41 +65,51 @@ TEST_F(Startup, StoredCustomColourIsOnTheSwatchBeforeTheWindowIsShown)
     }
 }
 
-TEST_F(Startup, AnUnusableSettingsStoreOrTemporaryFolderEndsTheProgramWithAMessage)
+// Nothing the window does needs its two start-up entries: settings it cannot write stop nothing.
+TEST_F(Startup, SettingsThatCannotBeWrittenDoNotStopTheWindow)
 {
     QFile blocker(dir.path() + QStringLiteral("/plain-file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
+    shell::Services s = services();
+    s.settingsFile = blocker.fileName() + QStringLiteral("/Velmor.ini");
+    frmMain w(s);
+    EXPECT_TRUE(w.Form_Load());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_EQ(w.commandState(), CommandState::NoSource);
+}
 
-    struct Case {
-        const char* what;
-        std::function<void(shell::Services&)> spoil;
-        const char* said;
-    };
-    const Case cases[] = {
-        {"settings below a file", [&](shell::Services& s) { s.settingsFile = blocker.fileName() + QStringLiteral("/Velmor.ini"); },
-            "設定を保存できません"},
-        {"temporary folder below a file", [&](shell::Services& s) {
-             s.tempFolder = [&] {
-                 qputenv("TMPDIR", blocker.fileName().toLocal8Bit());
-                 const QString folder = platform::privateTempFolder();
-                 return folder;
-             };
-         },
-            "一時フォルダ"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        messages.clear();
-        shell::Services s = services();
-        c.spoil(s);
-        frmMain w(s);
-        EXPECT_FALSE(w.Form_Load());
-        qunsetenv("TMPDIR");
-        ASSERT_EQ(messages.size(), 1);
-        EXPECT_TRUE(messages[0].contains(QString::fromUtf8(c.said))) << messages[0].toStdString();
-        EXPECT_TRUE(messages[0].contains(QStringLiteral("終了"))) << messages[0].toStdString();
-    }
+// A temporary folder name that another account took stops nothing either; only no folder at all
+// ends the program, with the reason.
+TEST_F(Startup, OnlyNoTemporaryFolderAtAllEndsTheProgramWithAMessage)
+{
+    QFile blocker(dir.path() + QStringLiteral("/plain-file"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    frmMain w(servicesIn(blocker.fileName()));
+    EXPECT_FALSE(w.Form_Load());
+    qunsetenv("TMPDIR");
+    if (!runtime.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", runtime);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("一時フォルダ"))) << messages[0].toStdString();
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("終了"))) << messages[0].toStdString();
+}
+
+TEST_F(Startup, AFolderAnotherAccountTookFirstStopsNothing)
+{
+    REQUIRE_OTHER_ACCOUNT(other);
+    QTemporaryDir shared;
+    ::chmod(QFile::encodeName(shared.path()).constData(), 01777); // as /tmp is
+    const std::string taken = QFile::encodeName(shared.path()).toStdString() + "/velmor-" + std::to_string(::getuid());
+    ASSERT_EQ(testsupport::runAs(*other, "mkdir -m 700 '" + taken + "'"), 0);
+    frmMain w(servicesIn(shared.path()));
+    EXPECT_TRUE(w.Form_Load());
+    qunsetenv("TMPDIR");
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+    EXPECT_FALSE(w.TempFolder().startsWith(QString::fromStdString(taken) + QLatin1Char('/')));
 }
 
 TEST(VersionText, MinorInTwoDigitsAndRevisionInFour)

@@ -395,6 +395,7 @@ TEST(UnlhaCommand, ArgumentsBecomeOneLineAndTheCodeIsTheExitStatus)
     ScratchDir dir;
     std::filesystem::create_directory(dir / "with space");
     writeFile(dir / "with space/f.txt", "text");
+    writeFile(dir / "with space/say \"hi\".txt", "quoted");
     const std::string unlha = std::string(VELMOR_BIN_DIR) + "/unlha";
     const std::string arc = "'" + (dir / "with space/x.lzh") + "'";
     struct Case {
@@ -407,10 +408,15 @@ TEST(UnlhaCommand, ArgumentsBecomeOneLineAndTheCodeIsTheExitStatus)
         {"e " + arc + " '" + (dir / "with space") + "/'", UNLHA_OK},
         {"e '" + (dir / "missing.lzh") + "'", UNLHA_ERR_NO_ARCHIVE},
         {"", UNLHA_ERR_USAGE},
-        {"t 'quote\"inside'", UNLHA_ERR_USAGE},
+        // A quote in a name is passed like any other character.
+        {"a " + arc + " '" + (dir / "with space/say \"hi\".txt") + "'", UNLHA_OK},
+        {"e " + arc + " '" + (dir / "out") + "/' 'say \"hi\".txt'", UNLHA_OK},
+        {"t 'quote\"inside'", UNLHA_ERR_NO_ARCHIVE},
     };
+    std::filesystem::create_directory(dir / "out");
     for (const auto& c : cases)
         EXPECT_EQ(test::runShell(unlha + " " + c.args), c.status) << c.args;
+    EXPECT_EQ(readFile(dir / "out/say \"hi\".txt"), Bytes({'q', 'u', 'o', 't', 'e', 'd'}));
 }
 
 } // namespace

@@ -39,6 +39,10 @@ TEST(CommandLine, WordsSwitchesAndQuotes)
         {"l arc.lzh extra", true, 'l', "arc.lzh", {}, "", {"extra"}},
         {"l arc", true, 'l', "arc", {}, ""},     // no extension is added
         {"t \"-odd name\"", true, 't', "-odd name", {}, ""}, // a quoted word is never a switch
+        // Two quotes inside quotes are one; bytes that are no UTF-8 pass as they are.
+        {"e arc.lzh /t/ \"say \"\"hi\"\".bmp\"", true, 'e', "arc.lzh", {}, "/t/", {"say \"hi\".bmp"}},
+        {"e arc.lzh /t/ \"\"\"\"", true, 'e', "arc.lzh", {}, "/t/", {"\""}},
+        {"e arc.lzh /t/ x\xffy.bmp", true, 'e', "arc.lzh", {}, "/t/", {"x\xffy.bmp"}},
         // Usage errors.
         {"", false, 0, "", {}, ""},
         {"v arc.lzh", false, 0, "", {}, ""},
@@ -64,6 +68,16 @@ TEST(CommandLine, WordsSwitchesAndQuotes)
         EXPECT_EQ(p.command.folder, c.folder) << c.line;
         EXPECT_EQ(p.command.members, c.members) << c.line;
     }
+}
+
+TEST(CommandLine, JoinedArgumentsSplitBackIntoTheSameWords)
+{
+    const std::vector<std::string> args{"e", "/my pics/a \"b\".lzh", "/t/", "\"", "\"\"", "tab\there", "x\xffy.bmp", "a\"b"};
+    const ParsedCommand p = parseCommandLine(joinArguments(args));
+    ASSERT_TRUE(p.ok) << joinArguments(args) << ": " << p.problem;
+    EXPECT_EQ(p.command.archive, args[1]);
+    EXPECT_EQ(p.command.folder, args[2]);
+    EXPECT_EQ(p.command.members, std::vector<std::string>(args.begin() + 3, args.end()));
 }
 
 TEST(Report, NeverPastTheBufferNorHalfACharacter)
@@ -116,13 +130,34 @@ TEST(Report, ALongReportIsCutAtALineAndSaysSo)
     EXPECT_TRUE(streamed.text().empty());
 }
 
+// A path of thousands of bytes keeps the start of its line and the reason at its end.
+TEST(Report, AnOverlongLineKeepsItsReasonInASmallBuffer)
+{
+    Report r;
+    const std::string path = "/" + std::string(4090, 'a') + "/写真.qpx";
+    r.line("書き込めません: " + path + " (File name too long)");
+    std::vector<char> buf(1024);
+    r.copyTo(buf.data(), static_cast<std::uint32_t>(buf.size()));
+    const std::string shown(buf.data());
+    EXPECT_EQ(shown.rfind("書き込めません: /aaa", 0), 0u) << shown;
+    EXPECT_NE(shown.find("…"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("/写真.qpx (File name too long)\n"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find(UNLHA_REPORT_CUT), std::string::npos) << shown;
+
+    // Where the whole report fits, nothing is shortened.
+    std::vector<char> big(8192);
+    r.copyTo(big.data(), static_cast<std::uint32_t>(big.size()));
+    EXPECT_EQ(std::string(big.data()), r.text());
+}
+
 TEST(Report, NamesAreShownWithoutControlBytesAndWithRawBytesEscaped)
 {
     const std::vector<std::pair<std::string, std::string>> cases{
         {"plain.txt", "plain.txt"},
         {"写真.bmp", "写真.bmp"},
         {"e\x1b[2J\r\n\x7f", "e_[2J___"},
-        {"\x95\\.bmp", "\\x95\\.bmp"}, // a Shift-JIS lead byte that is no CP932 character here
+        {"\x95\\.bmp", "\\x95\\x5C.bmp"}, // a Shift-JIS lead byte that is no CP932 character here
+        {"a\\x41.bmp", "a\\x5Cx41.bmp"}, // a backslash in a name never reads as an escape
         {"a\xE5\x86", "a\\xE5\\x86"}, // a UTF-8 character cut short
     };
     for (const auto& [name, shown] : cases)

@@ -50,10 +50,10 @@ Bytes fixedStart(const char* method, std::uint32_t packed, std::uint32_t origina
 
 } // namespace
 
-Bytes level0Stored(const std::string& rawPath, const Bytes& data, const Bytes& extension)
+Bytes level0Stored(const std::string& rawPath, const Bytes& data, const Bytes& extension, const char* method)
 {
     const auto size = static_cast<std::uint32_t>(data.size());
-    Bytes h = fixedStart("-lh0-", size, size, 0x20, 0);
+    Bytes h = fixedStart(method, size, size, 0x20, 0);
     h.push_back(static_cast<std::uint8_t>(rawPath.size()));
     h.insert(h.end(), rawPath.begin(), rawPath.end());
     append(h, le16(crcOf(data)));
@@ -63,7 +63,8 @@ Bytes level0Stored(const std::string& rawPath, const Bytes& data, const Bytes& e
     return h;
 }
 
-Bytes level1Stored(const std::string& rawName, const Bytes& data, char os, const std::vector<Bytes>& extensions)
+Bytes level1Stored(const std::string& rawName, const Bytes& data, char os, const std::vector<Bytes>& extensions,
+                   const char* method)
 {
     Bytes chain;
     for (std::size_t i = 0; i < extensions.size(); ++i) {
@@ -71,7 +72,7 @@ Bytes level1Stored(const std::string& rawName, const Bytes& data, char os, const
         append(chain, le16(i + 1 < extensions.size() ? static_cast<unsigned>(extensions[i + 1].size() + 2) : 0));
     }
     const auto size = static_cast<std::uint32_t>(data.size());
-    Bytes h = fixedStart("-lh0-", static_cast<std::uint32_t>(size + chain.size()), size, 0x20, 1);
+    Bytes h = fixedStart(method, static_cast<std::uint32_t>(size + chain.size()), size, 0x20, 1);
     h.push_back(static_cast<std::uint8_t>(rawName.size()));
     h.insert(h.end(), rawName.begin(), rawName.end());
     append(h, le16(crcOf(data)));

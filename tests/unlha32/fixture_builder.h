@@ -14,12 +14,14 @@ Bytes le16(unsigned v);
 Bytes le32(std::uint32_t v);
 Bytes le64(std::uint64_t v);
 
-// A level-0 member stored (-lh0-); extension is the optional area after the CRC ('U' ... ).
-Bytes level0Stored(const std::string& rawPath, const Bytes& data, const Bytes& extension = {});
+// A level-0 member stored (-lh0-, or -lhd- for a folder or link); extension is the optional area
+// after the CRC ('U' ... ).
+Bytes level0Stored(const std::string& rawPath, const Bytes& data, const Bytes& extension = {}, const char* method = "-lh0-");
 
-// A level-1 member stored (-lh0-) with the given OS id; extensions are whole extended headers
-// (type, data), their size fields added here.
-Bytes level1Stored(const std::string& rawName, const Bytes& data, char os, const std::vector<Bytes>& extensions = {});
+// A level-1 member stored (-lh0-, or -lhd-) with the given OS id; extensions are whole extended
+// headers (type, data), their size fields added here.
+Bytes level1Stored(const std::string& rawName, const Bytes& data, char os, const std::vector<Bytes>& extensions = {},
+                   const char* method = "-lh0-");
 
 struct Level2 {
     std::string name = {};             // ext 0x01, raw bytes

@@ -168,5 +168,22 @@ TEST(Names, ConversionsKeepWhatTheyCannotConvert)
     EXPECT_EQ(lowerIfAllUpper("写真.BMP"), "写真.bmp");
 }
 
+TEST(Names, Utf16NamesAndLinkPathsAsTheirWritersStoreThem)
+{
+    using namespace std::string_literals;
+    EXPECT_EQ(fromUtf16le("\x99\x51" "\x1f\x77" ".\0b\0m\0p\0"s, false), "写真.bmp");
+    EXPECT_EQ(fromUtf16le("d\0\xff\xff\xbd\x30\xd5\x30\xff\xff\0\0"s, true), "d/ソフ/") << "0xFFFF separates folders";
+    EXPECT_EQ(fromUtf16le("\x3d\xd8\x00\xde"s, false), "\xF0\x9F\x98\x80") << "a pair outside the first plane";
+    EXPECT_EQ(fromUtf16le("\x3d\xd8" "a\0"s, false), "\xEF\xBF\xBD" "a") << "a lone surrogate";
+    EXPECT_EQ(fromUtf16le("\xff\xffx\0"s, false), "\xEF\xBF\xBF" "x") << "0xFFFF is a character in a file name";
+    EXPECT_EQ(fromUtf16le("a\0b"s, false), "a") << "an odd byte at the end";
+
+    std::string path, target;
+    EXPECT_TRUE(splitLinkPath("dir2/symlink1|../a|b", path, target));
+    EXPECT_EQ(path, "dir2/symlink1");
+    EXPECT_EQ(target, "../a|b");
+    EXPECT_FALSE(splitLinkPath("plain/name", path, target));
+}
+
 } // namespace
 } // namespace unlha

@@ -5,12 +5,12 @@
 #include "platform/bmp24.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 #include "platform/picture.h"
 #include "velmor/engine/render.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/engine/renderrows.h"
 
-#include <QFile>
 #include <functional>
 #include <vector>
 
@@ -70,7 +70,7 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
     hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
 
     try {
-        platform::fs::AtomicFile file(QFile::encodeName(output).toStdString());
+        platform::fs::AtomicFile file(platform::nativePathString(output));
         platform::fs::OverlappedWriter writer(file, std::size_t(rowsPerStrip) * stride);
         OverlappedSink sink(writer);
         platform::bmp24::RowWriter rows(sink, width, height);

@@ -2,6 +2,7 @@
 
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 #include "platform/settings.h"
 #include "platform/tempsweep.h"
 #include "velmor/cli/filterjob.h"
@@ -17,7 +18,6 @@
 #include "platform/qpxclient/qpxclient.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QSet>
 #include <atomic>
 #include <cstdio>
@@ -30,7 +30,7 @@ std::atomic<bool> gStop{false};
 
 void printLine(const QString& text)
 {
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", platform::shownPath(text).toUtf8().constData()); // names that are no UTF-8 as \xHH
 }
 
 // The custom colour the window stored, as the window reads it at start-up.
@@ -64,7 +64,7 @@ std::vector<Job> planJobs(const cli::Options& options)
     const cli::InputFiles inputs(options.inputs);
     for (const QString& input : options.inputs) {
         Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirKind) : options.output, {}};
-        const QString key = QFileInfo(job.output).absoluteFilePath();
+        const QString key = platform::absolutePath(job.output);
         if (taken.contains(key))
             job.failure = QStringLiteral("出力 %1 は別の入力と同じ名前になります").arg(job.output);
         else if (const QString same = inputs.sameAs(job.output); !same.isEmpty())
@@ -99,7 +99,7 @@ int main(int argc, char** argv)
     const QStringList args = [&] {
         QStringList list;
         for (int i = 1; i < argc; ++i)
-            list << QString::fromLocal8Bit(argv[i]);
+            list << platform::fromNativePath(argv[i]); // every name kept to its bytes
         return list;
     }();
     cli::Options options;

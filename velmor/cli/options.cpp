@@ -3,7 +3,6 @@
 #include "velmor/engine/filters.h"
 #include "platform/qpxclient/qpxclient.h"
 
-#include <QFileInfo>
 #include <QRegularExpression>
 
 namespace cli {
@@ -40,7 +39,7 @@ OutputKind outputKindOf(const QString& path)
 
 QString outputInDir(const QString& dir, const QString& input, OutputKind kind)
 {
-    QString base = QFileInfo(input).fileName();
+    QString base = input.mid(input.lastIndexOf(QLatin1Char('/')) + 1);
     if (const qsizetype dot = base.lastIndexOf(QLatin1Char('.')); dot > 0)
         base.truncate(dot);
     QString folder = dir;

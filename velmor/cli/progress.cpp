@@ -1,5 +1,7 @@
 #include "velmor/cli/progress.h"
 
+#include "platform/nativepath.h"
+
 #include <cstdio>
 #include <string>
 #include <unistd.h>
@@ -29,7 +31,7 @@ void Progress::report(const QString& text)
     std::lock_guard lock(mutex_);
     if (enabled_)
         std::fputs("\r\x1b[K", stderr); // back to the line's start and clear the bar
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+    std::fprintf(stderr, "%s\n", platform::shownPath(text).toUtf8().constData()); // names that are no UTF-8 as \xHH
     draw();
 }
 

@@ -29,10 +29,7 @@ void QpxHost::onMainThread(const std::function<void(platform::component::Control
                 try {
                     control_ = qpxclient::createQpxControl(&window_);
                 } catch (const platform::component::AutomationError& e) {
-                    // Every QPX file of the run gets the same reason, with the way out.
-                    creationError_ = platform::component::AutomationError(e.number(),
-                        QStringLiteral("%1 (登録するには %2)")
-                            .arg(e.text(), qpxclient::registrationCommand()));
+                    creationError_ = e; // every QPX file of the run gets the same reason, with the way out
                 }
             }
             if (creationError_)

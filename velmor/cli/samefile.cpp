@@ -1,6 +1,7 @@
 #include "velmor/cli/samefile.h"
 
-#include <QFile>
+#include "platform/nativepath.h"
+
 #include <sys/stat.h>
 
 namespace cli {
@@ -9,7 +10,7 @@ InputFiles::InputFiles(const QStringList& inputs)
 {
     for (const QString& input : inputs) {
         struct stat st {};
-        if (::stat(QFile::encodeName(input).constData(), &st) == 0)
+        if (::stat(platform::toNativePath(input).constData(), &st) == 0)
             inputs_.push_back({st.st_dev, st.st_ino, input});
     }
 }
@@ -17,7 +18,7 @@ InputFiles::InputFiles(const QStringList& inputs)
 QString InputFiles::sameAs(const QString& output) const
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(output).constData(), &st) != 0)
+    if (::stat(platform::toNativePath(output).constData(), &st) != 0)
         return {};
     for (const Identity& input : inputs_)
         if (input.device == st.st_dev && input.inode == st.st_ino)

@@ -3,9 +3,9 @@
 #include "platform/bmp24.h"
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 #include "velmor/engine/render.h"
 
-#include <QFile>
 #include <future>
 #include <sys/stat.h>
 #include <system_error>
@@ -93,7 +93,7 @@ private:
 
 std::unique_ptr<Source> openStreamedBitmap(const QString& input)
 {
-    const int fd = platform::fs::openRegularForReading(QFile::encodeName(input).toStdString()); // never waits on a pipe
+    const int fd = platform::fs::openRegularForReading(platform::nativePathString(input)); // never waits on a pipe
     if (fd < 0)
         return nullptr;
     struct stat st {};

@@ -2,9 +2,12 @@
 
 #include "velmor/dialogs/colors.h"
 
+#include "platform/nativepath.h"
+
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMessageBox>
 
 namespace dialogs {
 namespace {
@@ -64,7 +67,15 @@ public:
         const auto dialog = makeFileDialog(parent, r);
         if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
             return std::nullopt;
-        return dialog->selectedFiles().constFirst();
+        // Qt's dialog shows every byte that is no UTF-8 as U+FFFD: the chosen name is found again
+        // by its bytes, and when two files look alike nothing is done with either.
+        const QString shown = dialog->selectedFiles().constFirst();
+        if (const std::optional<QString> chosen = platform::fromQtPath(shown))
+            return chosen;
+        QMessageBox::warning(parent, r.title,
+            QStringLiteral("%1 と同じに見える名前のファイルがほかにもあり、どれを選んだのか区別できません。\n"
+                           "ファイルの名前を変えてから選んでください。").arg(shown));
+        return std::nullopt;
     }
 
     std::optional<engine::ColorValue> showColor(QWidget* parent, const ColorDialogRequest& r) override
@@ -104,7 +115,7 @@ std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogReq
     }
     // Qt's dialog has no read-only check box, so cdlOFNHideReadOnly holds by itself.
     if (!r.fileName.isEmpty()) {
-        const QFileInfo last(r.fileName);
+        const QFileInfo last(platform::qtPath(r.fileName));
         dialog->setDirectory(last.absolutePath());
         dialog->selectFile(last.fileName());
     } else if (!r.initDir.isEmpty()) {

@@ -2,8 +2,8 @@
 
 #include "platform/bmp24.h"
 #include "platform/errors.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <limits>
@@ -34,7 +34,7 @@ SourcePixels LoadSourcePixels(const QString& path, int width, int height)
     grid.height = height;
     grid.bytes.resize(std::size_t(rowBytes) * std::size_t(height));
 
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = platform::toNativePath(path);
     const int fd = ::open(name.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0)
         throw platform::fileError(errno, path);
@@ -48,7 +48,7 @@ SourcePixels LoadSourcePixels(const QString& path, int width, int height)
     if (!complete) {
         ::close(fd);
         throw platform::RuntimeError(platform::kFileAccessError,
-            QStringLiteral("%1: ファイルが画像の大きさより短いです").arg(path));
+            QStringLiteral("%1: ファイルが画像の大きさより短いです").arg(platform::shownPath(path)));
     }
     ::close(fd);
     if (::unlink(name.constData()) != 0)

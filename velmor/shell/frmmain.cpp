@@ -1,6 +1,7 @@
 #include "velmor/shell/frmmain.h"
 
 #include "platform/component/control.h"
+#include "platform/nativepath.h"
 #include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
 #include "velmor/engine/filters.h"
@@ -27,6 +28,8 @@
 #include <QRadioButton>
 #include <QStandardPaths>
 #include <QUrl>
+#include <algorithm>
+#include <cstdio>
 #include <utility>
 
 namespace {
@@ -179,7 +182,12 @@ bool frmMain::Form_Load()
     layoutBase_.Loading = false;
     try {
         InitTempFolder();
-        SaveUpdateInfo();
+        try {
+            SaveUpdateInfo();
+        } catch (const platform::RuntimeError& e) {
+            // Nothing the window does needs these two entries: it starts without them.
+            std::fprintf(stderr, "velmor: %s\n", qUtf8Printable(platform::shownPath(e.text())));
+        }
         const QString stored = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), QStringLiteral("00000000"));
         setCustomColor(engine::HexToColor(stored)); // text that is no colour gives black
         cdlFile.InitDir = startFolder();
@@ -210,15 +218,20 @@ QString frmMain::startFolder() const
     // The folder of the last picture opened in an earlier run, else the user's pictures.
     const QString last = settings_.GetSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), QString());
     if (!last.isEmpty() && QFileInfo(last).isDir())
-        return last;
+        return last; // a folder whose name is no UTF-8 is never stored
     const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
     return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
 }
 
 void frmMain::rememberFolderOf(const QString& path)
 {
+    const QString absolute = platform::absolutePath(path);
+    const QString folder = absolute.left(std::max<qsizetype>(absolute.lastIndexOf(QLatin1Char('/')), 1));
+    // The setting is text: a folder whose name is no UTF-8 cannot be kept there as its bytes.
+    if (platform::holdsRawBytes(folder))
+        return;
     try {
-        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), QFileInfo(path).absolutePath());
+        settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("LastFolder"), folder);
     } catch (const platform::RuntimeError&) {
         // Only a convenience: the next run starts in the pictures folder instead.
     }
@@ -351,8 +364,9 @@ void frmMain::picFilt_DblClick(int Index)
 
 void frmMain::showMessage(const QString& text)
 {
+    const QString shown = platform::shownPath(text); // names that are no UTF-8 as \xHH
     if (services_.showMessage)
-        services_.showMessage(this, text);
+        services_.showMessage(this, shown);
     else
-        shell::showMessageBox(this, text);
+        shell::showMessageBox(this, shown);
 }

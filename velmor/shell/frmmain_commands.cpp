@@ -5,6 +5,7 @@
 #include "velmor/shell/frmmain.h"
 
 #include "platform/errors.h"
+#include "platform/nativepath.h"
 #include "velmor/engine/renderfilter.h"
 
 #include <QLineEdit>
@@ -48,7 +49,7 @@ void frmMain::openPicture(const QString& path)
     runCommand([&] {
         const QImage picture = workflow::openPicture(session_, path, {tempFolder_, qpxFile.get(), longWorkHooks()});
         // Nothing on the window changes before the whole picture is read.
-        txtFile->setText(path);
+        txtFile->setText(platform::shownPath(path));
         setSourcePicture(picture);
         setPreviewPicture(QImage());
         updateCommands();

@@ -2,8 +2,9 @@
 
 #include "velmor/shell/frmmain.h"
 
+#include "platform/nativepath.h"
+
 #include <QDropEvent>
-#include <QFileInfo>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTimer>
@@ -13,12 +14,14 @@
 namespace shell {
 namespace {
 
-// The one local file a drag carries, or nothing.
+// The one local file a drag carries, or nothing. The name comes from the URL's own bytes: Qt's
+// toLocalFile() turns each byte that is no UTF-8 into U+FFFD, which names another file.
 std::optional<QString> droppedFile(const QMimeData* data)
 {
     if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
         return std::nullopt;
-    return data->urls().first().toLocalFile();
+    const QByteArray encoded = data->urls().first().path(QUrl::FullyEncoded).toLatin1();
+    return platform::fromNativePath(QByteArray::fromPercentEncoding(encoded));
 }
 
 class FileDrops : public QObject {
@@ -62,7 +65,7 @@ void openAsBrowse(frmMain& window, const QString& path)
 {
     if (!window.cmdBrws->isEnabled())
         return;
-    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString absolute = platform::absolutePath(path);
     window.cdlFile.FileName = absolute;
     window.openPicture(absolute);
 }

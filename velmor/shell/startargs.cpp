@@ -1,5 +1,6 @@
 #include "velmor/shell/startargs.h"
 
+#include "platform/nativepath.h"
 #include "velmor_version.h"
 
 #include <cstdio>
@@ -59,10 +60,10 @@ int answerStartArguments(int argc, char** argv, QString* file)
 {
     QStringList args;
     for (int i = 1; i < argc; ++i)
-        args << QString::fromLocal8Bit(argv[i]);
+        args << platform::fromNativePath(argv[i]); // a file name keeps its bytes
     const StartArguments start = parseStartArguments(args);
     if (!start.error.isEmpty()) {
-        std::fprintf(stderr, "velmor: %s (詳しくは --help)\n", start.error.toLocal8Bit().constData());
+        std::fprintf(stderr, "velmor: %s (詳しくは --help)\n", platform::shownPath(start.error).toUtf8().constData());
         return 2;
     }
     if (start.help) {

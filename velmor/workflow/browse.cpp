@@ -7,13 +7,14 @@
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
+#include "platform/nativepath.h"
 #include "platform/picture.h"
 #include "platform/tempnames.h"
 #include "velmor/engine/sourcepixels.h"
 #include "platform/qpxclient/qpxclient.h"
 #include "velmor/workflow/sourceguard.h"
 
-#include <QFile>
+#include <unistd.h>
 
 namespace workflow {
 
@@ -52,7 +53,8 @@ QImage openPicture(Session& session, const QString& path, const OpenInputs& inpu
         try {
             pixels = engine::LoadSourcePixels(tempPath, width, height);
         } catch (...) {
-            if (!QFile::remove(tempPath) && QFile::exists(tempPath))
+            const QByteArray native = platform::toNativePath(tempPath);
+            if (::unlink(native.constData()) != 0 && ::access(native.constData(), F_OK) == 0)
                 session.sourceTempLeft(tempPath);
             throw;
         }

@@ -2,8 +2,8 @@
 
 #include "platform/errors.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
@@ -13,7 +13,7 @@ namespace workflow {
 
 void copyFileReplacing(const QString& from, const QString& to)
 {
-    const QByteArray source = QFile::encodeName(from);
+    const QByteArray source = platform::toNativePath(from);
     const int fd = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
         throw platform::fileError(errno, from);
@@ -23,7 +23,7 @@ void copyFileReplacing(const QString& from, const QString& to)
     } closer{fd};
 
     try {
-        platform::fs::AtomicFile target(QFile::encodeName(to).toStdString());
+        platform::fs::AtomicFile target(platform::nativePathString(to));
         std::vector<char> buffer(1 << 20);
         for (;;) {
             const ssize_t n = ::read(fd, buffer.data(), buffer.size());

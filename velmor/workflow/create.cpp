@@ -6,13 +6,13 @@
 
 #include "platform/errors.h"
 #include "platform/longwork.h"
+#include "platform/nativepath.h"
 #include "velmor/workflow/copyfile.h"
 #include "velmor/workflow/outputpicture.h"
 #include "platform/qpxclient/qpxclient.h"
 #include "velmor/workflow/sourceguard.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <unistd.h>
 
 namespace workflow {
 
@@ -30,8 +30,9 @@ bool createPicture(Session& session, const QString& destination, const CreateInp
     }
 
     // A destination that is the output bitmap itself must not be deleted after the copy.
-    const QString canonical = QFileInfo(destination).canonicalFilePath();
-    const bool isOutputItself = !canonical.isEmpty() && canonical == QFileInfo(session.OutputTempPath()).canonicalFilePath();
+    const auto target = identifySourceFile(destination);
+    const auto output = identifySourceFile(session.OutputTempPath());
+    const bool isOutputItself = target && output && target->device == output->device && target->inode == output->inode;
     const bool qpx = qpxclient::isQpxPath(destination);
     try {
         if (qpx) {
@@ -46,13 +47,14 @@ bool createPicture(Session& session, const QString& destination, const CreateInp
     } catch (const platform::RuntimeError& e) {
         // The output stays, still matching the source and filter, so the next Create retries
         // without rendering.
-        const QString kept = qpx ? QString() : QStringLiteral("%1 は変更されていません。").arg(QFileInfo(destination).fileName());
+        const QString kept = qpx ? QString() : QStringLiteral("%1 は変更されていません。")
+                                             .arg(platform::shownPath(destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1)));
         throw platform::RuntimeError(e.number(), QStringLiteral("画像を作成できませんでした。%1\n\n%2").arg(kept, e.text()));
     }
 
     const QString written = session.takeOutput();
     if (!isOutputItself)
-        QFile::remove(written);
+        ::unlink(platform::toNativePath(written).constData());
     return true;
 }
 

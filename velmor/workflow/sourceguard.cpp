@@ -1,7 +1,7 @@
 #include "velmor/workflow/sourceguard.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include "platform/nativepath.h"
+
 #include <optional>
 #include <sys/stat.h>
 
@@ -10,7 +10,7 @@ namespace workflow {
 std::optional<SourceFile> identifySourceFile(const QString& path)
 {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(platform::toNativePath(path).constData(), &st) != 0)
         return std::nullopt;
     return SourceFile {st.st_dev, st.st_ino};
 }
@@ -21,7 +21,7 @@ bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& 
     const auto target = identifySourceFile(destination);
     if (!source || !target || source->device != target->device || source->inode != target->inode)
         return true;
-    const QString name = QFileInfo(destination).fileName();
+    const QString name = platform::shownPath(destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1));
     return ask(qpx ? QStringLiteral("%1 は開いている元画像です。作成すると、この QPX ファイルの画像は作成した画像で置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name)
                    : QStringLiteral("%1 は開いている元画像です。作成すると、元画像はフィルタをかけたビットマップで置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name));
 }

@@ -1,16 +1,17 @@
 #include "velmor/workflow/tempfiles.h"
 
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 #include "velmor/workflow/commands.h"
 
-#include <QFile>
+#include <unistd.h>
 
 namespace workflow {
 
 void removeTempFile(const QString& path)
 {
-    if (!path.isEmpty() && platform::fs::isOrdinaryFile(QFile::encodeName(path).toStdString()))
-        QFile::remove(path);
+    if (!path.isEmpty() && platform::fs::isOrdinaryFile(platform::nativePathString(path)))
+        ::unlink(platform::toNativePath(path).constData());
 }
 
 void closeSession(Session& session)
