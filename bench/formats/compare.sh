@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# velmor-filter writing JPEG and PNG from a 24 MP camera-like JPEG, against libvips and ImageMagick
+# doing the same tint, in one run with the commands taking turns, so that every ratio compares
+# figures taken under the same load. The photo carries a real camera's metadata (EXIF with GPS,
+# XMP, IPTC, an sRGB profile); the same photo stripped of it shows what carrying it costs.
+#   bench/formats/compare.sh [ROUNDS]        (default 7 rounds; medians are reported)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+rounds=${1:-7}
+"$root/scripts/build" --bench >/dev/null
+bin=$root/build/bin
+magick=/usr/bin/convert # the real ImageMagick, whatever else is first on PATH
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+"$bin/make_photo" photo.bmp 6000 4000
+vips copy photo.bmp plain.jpg[Q=92]
+cp plain.jpg photo.jpg
+exiftool -q -overwrite_original -TagsFromFile "$root/tests/formats/fixtures/iphone6plus-rotated.jpg" -all:all \
+  -Orientation#=1 photo.jpg
+# Sepia: each output channel = factor x the mean of the three; red and green 1.5, blue 0.5.
+printf '3 3\n0.5 0.5 0.5\n0.5 0.5 0.5\n0.1666667 0.1666667 0.1666667\n' > sepia.mat
+
+names=("velmor-filter jpg->jpg" "velmor-filter jpg->jpg, no metadata" "libvips recomb jpg->jpg"
+  "ImageMagick -color-matrix jpg->jpg" "velmor-filter jpg->bmp" "djpeg (decode only) jpg->bmp"
+  "velmor-filter jpg->png")
+run() {
+  case $1 in
+    0) "$bin/velmor-filter" -q -f sepia -Q 90 -o out-velmor.jpg photo.jpg ;;
+    1) "$bin/velmor-filter" -q -f sepia -Q 90 -o out-plain.jpg plain.jpg ;;
+    2) vips recomb photo.jpg out-vips.jpg[Q=90] sepia.mat ;;
+    3) "$magick" photo.jpg -color-matrix "0.5 0.5 0.5  0.5 0.5 0.5  0.1666667 0.1666667 0.1666667" -quality 90 out-magick.jpg ;;
+    4) "$bin/velmor-filter" -q -f sepia -o out-velmor.bmp photo.jpg ;;
+    5) djpeg -bmp -outfile out-djpeg.bmp photo.jpg ;;
+    6) "$bin/velmor-filter" -q -f sepia -o out-velmor.png photo.jpg ;;
+  esac
+}
+
+declare -A times
+for ((r = 0; r < rounds; r++)); do
+  for i in "${!names[@]}"; do
+    start=$(date +%s%N)
+    run "$i"
+    end=$(date +%s%N)
+    times[$i]+="$(( (end - start) / 1000 )) "
+  done
+done
+
+median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+ms() { echo "${times[$1]}" | median; }
+printf '%-40s %10s %12s\n' "command (24 MP, sepia)" "median ms" "vs libvips"
+for i in "${!names[@]}"; do
+  printf '%-40s %10.1f %11.2fx\n' "${names[$i]}" "$(echo "$(ms "$i") / 1000" | bc -l)" "$(echo "$(ms "$i") / $(ms 2)" | bc -l)"
+done
+printf '\nvelmor-filter to JPEG / libvips:        %.2f\n' "$(echo "$(ms 0) / $(ms 2)" | bc -l)"
+printf 'velmor-filter to BMP / djpeg decode:    %.2f\n' "$(echo "$(ms 4) / $(ms 5)" | bc -l)"
+printf 'velmor-filter to PNG / to BMP:          %.2f\n' "$(echo "$(ms 6) / $(ms 4)" | bc -l)"
+printf 'metadata share of the JPEG run:         %.1f %%\n' "$(echo "($(ms 0) - $(ms 1)) * 100 / $(ms 0)" | bc -l)"
+printf 'sizes: %s\n' "$(ls -l out-velmor.jpg out-vips.jpg out-magick.jpg out-velmor.png out-velmor.bmp | awk '{printf "%s %.1f MB  ", $9, $5/1e6}')"
