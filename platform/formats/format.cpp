@@ -40,6 +40,18 @@ QString extensionOf(Format format)
     return {};
 }
 
+QString nameOf(Format format)
+{
+    switch (format) {
+    case Format::Jpeg: return QStringLiteral("JPEG");
+    case Format::Png: return QStringLiteral("PNG");
+    case Format::Tiff: return QStringLiteral("TIFF");
+    case Format::WebP: return QStringLiteral("WebP");
+    case Format::Bitmap: break;
+    }
+    return QStringLiteral("ビットマップ");
+}
+
 std::optional<Format> formatNamed(const QString& extension)
 {
     if (extension.compare(QLatin1String("bmp"), Qt::CaseInsensitive) == 0)
@@ -65,7 +77,7 @@ QString sizeProblem(Format format, int width, int height)
     if (width <= limit && height <= limit)
         return {};
     return QStringLiteral("%1 x %2 の画像は %3 では保存できません (縦横とも %4 ピクセルまで)。ほかの形式を選んでください")
-        .arg(width).arg(height).arg(extensionOf(format).toUpper()).arg(limit);
+        .arg(width).arg(height).arg(nameOf(format)).arg(limit);
 }
 
 int jpegQualityFromSetting(const QString& stored)

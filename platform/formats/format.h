@@ -16,6 +16,9 @@ Format formatOf(const QString& path);
 // The extension a file of the format is given, without the dot ("jpg", "tif").
 QString extensionOf(Format format);
 
+// The format's name as users know it ("JPEG", "WebP"), for messages.
+QString nameOf(Format format);
+
 // The format an extension names ("jpg", "TIFF"), or nothing.
 std::optional<Format> formatNamed(const QString& extension);
 
