@@ -43,18 +43,9 @@ run() {
   esac
 }
 
-declare -A times
-for ((r = 0; r < rounds; r++)); do
-  for i in "${!names[@]}"; do
-    start=$(date +%s%N)
-    run "$i"
-    end=$(date +%s%N)
-    times[$i]+="$(( (end - start) / 1000 )) "
-  done
-done
-
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
-ms() { echo "${times[$1]}" | median; }
+source "$root/bench/common/rounds.sh"
+time_rounds "$rounds"
+ms() { median_us "$1"; }
 printf '%-40s %10s %12s\n' "command ($(vipsheader photo.jpg), sepia)" "median ms" "vs libvips"
 for i in "${!names[@]}"; do
   printf '%-40s %10.1f %11.2fx\n' "${names[$i]}" "$(echo "$(ms "$i") / 1000" | bc -l)" "$(echo "$(ms "$i") / $(ms 2)" | bc -l)"
