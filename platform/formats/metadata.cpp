@@ -2,8 +2,8 @@
 
 #include "platform/formats/exiv2init.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <algorithm>
 #include <cmath>
 #include <exiv2/exiv2.hpp>
@@ -112,13 +112,13 @@ PhotoMetadata readPhotoMetadata(const QString& path)
 {
     PhotoMetadata m;
     // Opened as a regular file first, so that a pipe or device is never handed to exiv2.
-    const int fd = platform::fs::openRegularForReading(QFile::encodeName(path).toStdString());
+    const int fd = platform::fs::openRegularForReading(platform::nativePathString(path));
     if (fd < 0)
         return m;
     useExiv2();
     try {
         const std::string name = ::access("/proc/self/fd", X_OK) == 0 ? "/proc/self/fd/" + std::to_string(fd)
-                                                                        : QFile::encodeName(path).toStdString();
+                                                                        : platform::nativePathString(path);
         auto image = Exiv2::ImageFactory::open(name, false);
         image->readMetadata();
 

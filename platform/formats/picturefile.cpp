@@ -2,8 +2,8 @@
 
 #include "platform/bmp24.h"
 #include "platform/errors.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <cerrno>
 #include <unistd.h>
 #include <vector>
@@ -30,9 +30,9 @@ PictureFile::PictureFile(const QString& destination, Format format, int width, i
     : destination_(destination)
 {
     if (const QString problem = sizeProblem(format, width, height); !problem.isEmpty())
-        throw platform::RuntimeError(platform::kInvalidArgument, QStringLiteral("%1: %2").arg(destination, problem));
+        throw platform::RuntimeError(platform::kInvalidArgument, QStringLiteral("%1: %2").arg(platform::shownPath(destination), problem));
     namingFile(destination_, [&] {
-        file_ = std::make_unique<platform::fs::AtomicFile>(QFile::encodeName(destination).toStdString());
+        file_ = std::make_unique<platform::fs::AtomicFile>(platform::nativePathString(destination));
         writer_ = makePictureWriter(format, *file_, width, height, metadata, options);
     });
 }
@@ -56,7 +56,7 @@ void PictureFile::commit(bool durable)
 void writeBitmapAs(const QString& bitmapPath, const QString& destination, Format format,
     const PhotoMetadata& sourceMetadata, const WriteOptions& options)
 {
-    const int fd = platform::fs::openRegularForReading(QFile::encodeName(bitmapPath).toStdString());
+    const int fd = platform::fs::openRegularForReading(platform::nativePathString(bitmapPath));
     if (fd < 0)
         throw platform::fileError(errno, bitmapPath);
     struct Closer {
@@ -69,7 +69,7 @@ void writeBitmapAs(const QString& bitmapPath, const QString& destination, Format
         : std::nullopt;
     if (!layout)
         throw platform::RuntimeError(platform::kInvalidPicture,
-            QStringLiteral("%1: 24 ビットのビットマップではありません").arg(bitmapPath));
+            QStringLiteral("%1: 24 ビットのビットマップではありません").arg(platform::shownPath(bitmapPath)));
 
     const int width = layout->width, height = layout->height;
     PictureFile file(destination, format, width, height, metadataForOutput(sourceMetadata, width, height), options);
@@ -84,7 +84,7 @@ void writeBitmapAs(const QString& bitmapPath, const QString& destination, Format
         const bool complete = namingFile(bitmapPath, [&] { return rows.read(bottom, top - bottom + 1, band.data(), stride); });
         if (!complete)
             throw platform::RuntimeError(platform::kInvalidPicture,
-                QStringLiteral("%1: 読んでいる間にファイルが短くなりました").arg(bitmapPath));
+                QStringLiteral("%1: 読んでいる間にファイルが短くなりました").arg(platform::shownPath(bitmapPath)));
         for (int y = top; y >= bottom; --y)
             file.writeRow(band.data() + std::size_t(y - bottom) * stride);
     }

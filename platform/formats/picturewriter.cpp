@@ -3,8 +3,8 @@
 #include "platform/errors.h"
 #include "platform/formats/writers.h"
 #include "platform/fs.h"
+#include "platform/nativepath.h"
 
-#include <QFile>
 #include <stdexcept>
 
 namespace formats {
@@ -13,7 +13,7 @@ void throwEncoderError(const platform::fs::AtomicFile& file, Format format, cons
 {
     throw platform::RuntimeError(platform::kFileAccessError,
         QStringLiteral("%1: %2 として書き出せません (%3)")
-            .arg(QFile::decodeName(file.target().c_str()), nameOf(format), reason));
+            .arg(platform::shownPath(platform::fromNativePath(file.target().c_str())), nameOf(format), reason));
 }
 
 std::unique_ptr<PictureWriter> makePictureWriter(Format format, platform::fs::AtomicFile& file, int width,

@@ -5,7 +5,6 @@
 #include "platform/nativepath.h"
 
 #include <QColorDialog>
-#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -172,8 +171,12 @@ QString CommonDialog::startName(const FileChoice& c) const
 {
     if (c.proposedName.isEmpty())
         return FileName;
-    const QString folder = !FileName.isEmpty() ? QFileInfo(FileName).absolutePath() : InitDir;
-    return folder.isEmpty() ? c.proposedName : QDir(folder).filePath(c.proposedName);
+    // By text: the folder keeps the bytes of its name.
+    const qsizetype slash = FileName.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash >= 0 ? FileName.left(slash) : InitDir;
+    if (folder.isEmpty())
+        return slash == 0 ? QLatin1Char('/') + c.proposedName : c.proposedName;
+    return folder.endsWith(QLatin1Char('/')) ? folder + c.proposedName : folder + QLatin1Char('/') + c.proposedName;
 }
 
 QStringList nameFiltersFor(const QString& filter)

@@ -1,6 +1,5 @@
 #include "velmor/dialogs/picturefilters.h"
 
-#include <QFileInfo>
 #include <QImageReader>
 #include <QStringList>
 
@@ -51,7 +50,7 @@ QString savePictureFilter()
 
 QString proposedName(const QString& sourcePath, const QString& filterCaption, const QString& extension)
 {
-    QString base = QFileInfo(sourcePath).fileName();
+    QString base = sourcePath.mid(sourcePath.lastIndexOf(QLatin1Char('/')) + 1); // by text, bytes kept
     if (const qsizetype dot = base.lastIndexOf(QLatin1Char('.')); dot > 0)
         base.truncate(dot);
     const QString stem = base.isEmpty() ? filterCaption : base + QLatin1Char('_') + filterCaption;
