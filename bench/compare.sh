@@ -5,13 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-7}
-"$root/scripts/build" --bench >/dev/null
-bin=$root/build/bin
-magick=/usr/bin/convert # the real ImageMagick, whatever else is first on PATH
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+source "$root/bench/common/peers.sh"
 "$bin/make_photo" photo.bmp 6000 4000
 printf '3 1 1 0\n0.333333333333 0.333333333333 0.333333333333\n' > grey.mat
 

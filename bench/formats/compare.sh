@@ -8,15 +8,10 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 rounds=${1:-7}
-"$root/scripts/build" --bench >/dev/null
-bin=$root/build/bin
-magick=/usr/bin/convert # the real ImageMagick, whatever else is first on PATH
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
-if [[ -n ${2:-} ]]; then
-  cp "$2" photo.jpg
+given=${2:+$(realpath "$2")} # before the move into the work folder
+source "$root/bench/common/peers.sh"
+if [[ -n $given ]]; then
+  cp "$given" photo.jpg
   exiftool -q -all= -o plain.jpg photo.jpg
 else
   "$bin/make_photo" photo.bmp 6000 4000

@@ -2,11 +2,9 @@
 // exiftool (an outside reader); bitmaps keep their designed bytes.
 
 #include "tests/cli/filter_run.h"
+#include "tests/support/exiftool.h"
 
 #include <QImageReader>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <cmath>
 
 namespace {
@@ -14,7 +12,9 @@ namespace {
 using velmorfilter::Outcome;
 using velmorfilter::VelmorFilterTest;
 
-const QString kRotatedPhoto = QStringLiteral(VELMOR_SOURCE_DIR "/tests/formats/fixtures/iphone6plus-rotated.jpg");
+using testsupport::kRotatedPhoto;
+using testsupport::profileOf;
+using testsupport::tagsOf;
 
 QImage pixelsOf(const QByteArray& bytes)
 {
@@ -31,22 +31,6 @@ double psnr(const QImage& a, const QImage& b)
             sum += d * d;
         }
     return 10 * std::log10(255.0 * 255.0 * a.width() * a.height() * 3 / std::max(sum, 1e-9));
-}
-
-QJsonObject exiftool(const QString& file, const QStringList& more = {})
-{
-    QProcess p;
-    p.start(QStringLiteral("exiftool"), QStringList{QStringLiteral("-json"), QStringLiteral("-n"), QStringLiteral("-G0")} + more + QStringList{file});
-    p.waitForFinished(60000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
-QByteArray profileOf(const QString& file)
-{
-    QProcess p;
-    p.start(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ICC_Profile"), file});
-    p.waitForFinished(60000);
-    return p.readAllStandardOutput();
 }
 
 const struct {
@@ -122,14 +106,14 @@ TEST_F(VelmorFilterTest, AFolderGetsTheTypeAskedForAndJpegQualityFollowsTheOptio
 
 TEST_F(VelmorFilterTest, ARealPhotosMetadataTravelsIntoEveryFormatAndItStandsUpright)
 {
-    const QJsonObject source = exiftool(kRotatedPhoto);
+    const QJsonObject source = tagsOf(kRotatedPhoto);
     ASSERT_EQ(source[QStringLiteral("EXIF:Orientation")].toInt(), 6);
     const QByteArray profile = profileOf(kRotatedPhoto);
     for (const char* name : {"koi.jpg", "koi.png", "koi.tif", "koi.webp"}) {
         const QString out = path(QString::fromLatin1(name));
         const Outcome r = run({QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("sepia"), QStringLiteral("-o"), out, kRotatedPhoto});
         ASSERT_EQ(r.exitCode, 0) << name << r.err.toStdString();
-        const QJsonObject tags = exiftool(out);
+        const QJsonObject tags = tagsOf(out);
         for (const char* tag : {"EXIF:Make", "EXIF:Model", "EXIF:DateTimeOriginal", "EXIF:GPSLatitude", "EXIF:GPSLongitude"})
             EXPECT_EQ(tags[QLatin1String(tag)], source[QLatin1String(tag)]) << name << " " << tag;
         EXPECT_EQ(tags[QStringLiteral("EXIF:Orientation")].toInt(1), 1) << name;

@@ -4,12 +4,9 @@
 #include "platform/formats/metadata.h"
 #include "platform/formats/picturefile.h"
 #include "platform/picture.h"
+#include "tests/support/exiftool.h"
 #include "tests/support/files.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -18,29 +15,10 @@ using formats::Format;
 
 namespace {
 
-const QString kRotatedPhoto = QStringLiteral(VELMOR_SOURCE_DIR "/tests/formats/fixtures/iphone6plus-rotated.jpg");
-const QString kThumbnailPhoto = QStringLiteral(VELMOR_SOURCE_DIR "/tests/formats/fixtures/galaxys7-thumbnail.jpg");
-
-QByteArray exiftool(const QStringList& args)
-{
-    QProcess p;
-    p.start(QStringLiteral("exiftool"), args);
-    if (!p.waitForFinished(60000))
-        return {};
-    return p.readAllStandardOutput();
-}
-
-// The tags exiftool reads, by group and name ("EXIF:Make"), numbers as numbers.
-QJsonObject tagsOf(const QString& file)
-{
-    const QByteArray json = exiftool({QStringLiteral("-json"), QStringLiteral("-n"), QStringLiteral("-G0"), file});
-    return QJsonDocument::fromJson(json).array().at(0).toObject();
-}
-
-QByteArray profileOf(const QString& file)
-{
-    return exiftool({QStringLiteral("-b"), QStringLiteral("-ICC_Profile"), file});
-}
+using testsupport::kRotatedPhoto;
+using testsupport::kThumbnailPhoto;
+using testsupport::profileOf;
+using testsupport::tagsOf;
 
 struct MetadataTest : ::testing::Test {
     QTemporaryDir dir;

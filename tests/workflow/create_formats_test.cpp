@@ -2,30 +2,14 @@
 // metadata into it, read back by exiftool (an outside reader) from a real camera's photo.
 
 #include "road.h"
+#include "tests/support/exiftool.h"
 
 #include <QImageReader>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QProcess>
 
 namespace {
 
-QJsonObject exiftool(const QString& file)
-{
-    QProcess p;
-    p.start(QStringLiteral("exiftool"), {QStringLiteral("-json"), QStringLiteral("-n"), QStringLiteral("-G0"), file});
-    p.waitForFinished(60000);
-    return QJsonDocument::fromJson(p.readAllStandardOutput()).array().at(0).toObject();
-}
-
-QByteArray profileOf(const QString& file)
-{
-    QProcess p;
-    p.start(QStringLiteral("exiftool"), {QStringLiteral("-b"), QStringLiteral("-ICC_Profile"), file});
-    p.waitForFinished(60000);
-    return p.readAllStandardOutput();
-}
+using testsupport::profileOf;
+using testsupport::tagsOf;
 
 using CreateFormats = RoadFixture;
 
@@ -33,17 +17,17 @@ TEST_F(CreateFormats, APhotoSavedAsEachFormatKeepsItsMetadataAndStandsUpright)
 {
     frmMain& w = open();
     const QString photo = pictures + QStringLiteral("koi.jpg");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(VELMOR_SOURCE_DIR "/tests/formats/fixtures/iphone6plus-rotated.jpg"), photo));
+    ASSERT_TRUE(QFile::copy(testsupport::kRotatedPhoto, photo));
     browse(photo);
     w.optFilt[1]->click();
-    const QJsonObject source = exiftool(photo);
+    const QJsonObject source = tagsOf(photo);
     ASSERT_EQ(source[QStringLiteral("EXIF:Orientation")].toInt(), 6);
 
     for (const char* name : {"koi_ｾﾋﾟｱ.jpg", "koi_ｾﾋﾟｱ.png", "koi_ｾﾋﾟｱ.tif", "koi_ｾﾋﾟｱ.webp"}) {
         const QString out = pictures + QString::fromUtf8(name);
         create(out);
         ASSERT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-        const QJsonObject tags = exiftool(out);
+        const QJsonObject tags = tagsOf(out);
         for (const char* tag : {"EXIF:Make", "EXIF:Model", "EXIF:DateTimeOriginal", "EXIF:GPSLatitude", "EXIF:GPSLongitude"})
             EXPECT_EQ(tags[QLatin1String(tag)], source[QLatin1String(tag)]) << name << " " << tag;
         EXPECT_EQ(tags[QStringLiteral("EXIF:Orientation")].toInt(1), 1) << name;
