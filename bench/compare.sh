@@ -5,13 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 rounds=${1:-7}
-"$root/scripts/build" --bench >/dev/null
-bin=$root/build/bin
-magick=/usr/bin/convert # the real ImageMagick, whatever else is first on PATH
-
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cd "$work"
+source "$root/bench/common/peers.sh"
 "$bin/make_photo" photo.bmp 6000 4000
 printf '3 1 1 0\n0.333333333333 0.333333333333 0.333333333333\n' > grey.mat
 
@@ -28,20 +22,11 @@ run() {
   esac
 }
 
-declare -A times
-for ((r = 0; r < rounds; r++)); do
-  for i in "${!names[@]}"; do
-    start=$(date +%s%N)
-    run "$i"
-    end=$(date +%s%N)
-    times[$i]+="$(( (end - start) / 1000 )) "
-  done
-done
-
-median() { tr ' ' '\n' | grep -v '^$' | sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
-ours=$(echo "${times[0]}" | median)
+source "$root/bench/common/rounds.sh"
+time_rounds "$rounds"
+ours=$(median_us 0)
 printf '%-28s %12s %10s\n' "command (24 MP, sepia)" "median ms" "vs ours"
 for i in "${!names[@]}"; do
-  m=$(echo "${times[$i]}" | median)
+  m=$(median_us "$i")
   printf '%-28s %12.1f %9.2fx\n' "${names[$i]}" "$(echo "$m / 1000" | bc -l)" "$(echo "$m / $ours" | bc -l)"
 done

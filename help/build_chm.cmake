@@ -1,4 +1,4 @@
-# cmake -DSOURCE_DIR=... -DWORK_DIR=... -DOUTPUT=... -DCHMCMD=... -DICONV=... -P build_chm.cmake
+# cmake -DSOURCE_DIR=... -DWORK_DIR=... -DOUTPUT=... -DCHMCMD=... -DICONV=... -DSTAMP=... -P build_chm.cmake
 # The help is written in UTF-8; a Japanese help file is read in its language's code page (CP932),
 # so every page, the contents and the index are converted before chmcmd compiles them.
 file(REMOVE_RECURSE ${WORK_DIR})
@@ -20,5 +20,13 @@ execute_process(COMMAND ${CHMCMD} --no-html-scan Velmor.hhp WORKING_DIRECTORY ${
   RESULT_VARIABLE failed OUTPUT_VARIABLE log ERROR_VARIABLE log)
 if(failed OR NOT EXISTS ${WORK_DIR}/Velmor.chm)
   message(FATAL_ERROR "chmcmd failed:\n${log}")
+endif()
+# chmcmd stamps the time of day it ran; a package build gives the time its sources were last changed
+# (SOURCE_DATE_EPOCH, from debian/changelog), so that two builds give the same file.
+if(DEFINED ENV{SOURCE_DATE_EPOCH})
+  execute_process(COMMAND ${STAMP} ${WORK_DIR}/Velmor.chm $ENV{SOURCE_DATE_EPOCH} RESULT_VARIABLE failed)
+  if(failed)
+    message(FATAL_ERROR "Velmor.chm: the build time could not be set")
+  endif()
 endif()
 file(COPY_FILE ${WORK_DIR}/Velmor.chm ${OUTPUT} ONLY_IF_DIFFERENT)

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -78,7 +79,7 @@ TEST_F(NamesTest, AnOutputNamedInBytesIsThatFileAndNoOther)
     write("in.png", picture);
     ASSERT_EQ(run("exec \"$VELMOR_BIN/velmor-filter\" -q -o in-copy.bmp in.png").exitCode, 0);
     const QByteArray expected = read("in-copy.bmp");
-    for (const char* extension : {".bmp", ".qpx"}) {
+    for (const char* extension : {".bmp", ".qpx", ".png", ".jpg"}) {
         const QByteArray ext(extension);
         write("\xef\xbf\xbd" + ext, "someone else's file");
         const Result r = run("exec \"$VELMOR_BIN/velmor-filter\" -q -o \"$(printf '\\377')" + ext + "\" in.png");
@@ -86,8 +87,10 @@ TEST_F(NamesTest, AnOutputNamedInBytesIsThatFileAndNoOther)
         EXPECT_EQ(read("\xef\xbf\xbd" + ext), "someone else's file") << extension;
         if (ext == ".bmp")
             EXPECT_EQ(read("\xff.bmp"), expected);
-        else
+        else if (ext == ".qpx")
             EXPECT_GT(read("\xff.qpx").size(), 22); // a header and the bitmap
+        else
+            EXPECT_EQ(QImage::fromData(read("\xff" + ext)).size(), QSize(9, 5)) << extension;
     }
     // And read back: the QPX file by its own name, through the control.
     const Result back = run("exec \"$VELMOR_BIN/velmor-filter\" -q -o back.bmp \"$(printf '\\377').qpx\"");

@@ -44,6 +44,23 @@ TEST_F(StreamedBitmapTest, RowsComeOutExactlyAcrossStrips)
     }
 }
 
+TEST_F(StreamedBitmapTest, RowsComeOutExactlyFromTheTopDownAsTheOtherFormatsWantThem)
+{
+    const int w = 1001, h = 3000;
+    testsupport::writeFile(path(), testsupport::encoded(tall(w, h), "BMP"));
+    const auto source = cli::openStreamedBitmap(path());
+    ASSERT_TRUE(source);
+    for (int y = h; y >= 1; --y) {
+        const std::uint8_t* row = source->row(y);
+        const int top = h - y;
+        ASSERT_EQ(row[2], top & 255) << y;
+        ASSERT_EQ(row[1], (top >> 8) & 255) << y;
+    }
+    // Turning round in the middle reads what it needs.
+    EXPECT_EQ(source->row(1500)[2], (h - 1500) & 255);
+    EXPECT_EQ(source->row(2999)[2], (h - 2999) & 255);
+}
+
 TEST_F(StreamedBitmapTest, AFileThatShrinksWhileReadIsAnError)
 {
     const int w = 2000, h = 2000;

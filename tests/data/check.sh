@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Checks of the files the package installs, each with the tool that reads it:
-#   check.sh mime SOURCE.xml | help CHM | icons DIR NAME | man PAGE.1 PROGRAM [ARGS...]
+#   check.sh mime SOURCE.xml | help CHM | help-twice HELPDIR CHMCMD ICONV STAMP | icons DIR NAME |
+#            man PAGE.1 PROGRAM [ARGS...]
 set -euo pipefail
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -18,10 +19,22 @@ mime)
 help)
   # A compiled help file, with its contents, index and every page.
   [[ $(head -c 4 "$2") == ITSF ]] || fail "$2 is no compiled help file"
-  for page in index open filters preview-create qpx keys velmor-filter tempfiles; do
+  for page in index open filters preview-create formats qpx keys velmor-filter tempfiles messages; do
     grep -aq "/$page.html" "$2" || fail "$2 lacks $page.html"
   done
   grep -aq "/toc.hhc" "$2" || fail "$2 lacks its contents"
+  ;;
+help-twice)
+  # Compiled twice, a second apart, with one SOURCE_DATE_EPOCH: the same bytes, whose build-time
+  # stamp (the header's, most significant byte first) is that epoch's time of day.
+  work=$(mktemp -d); trap 'rm -rf "$work"' EXIT
+  for n in 1 2; do
+    [[ $n == 2 ]] && sleep 1.1
+    SOURCE_DATE_EPOCH=1796733296 cmake -DSOURCE_DIR="$2" -DWORK_DIR="$work/w$n" -DOUTPUT="$work/$n.chm" \
+      -DCHMCMD="$3" -DICONV="$4" -DSTAMP="$5" -P "$2/build_chm.cmake" || fail "compiling the help"
+  done
+  cmp "$work/1.chm" "$work/2.chm" || fail "two compilations of the help differ"
+  [[ $(od -An -t x1 -j 16 -N 4 "$work/1.chm" | tr -d ' ') == 02b32980 ]] || fail "the header's stamp is not the epoch's"
   ;;
 icons)
   # Every usual size, a PNG of exactly that size.

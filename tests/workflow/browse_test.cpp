@@ -31,7 +31,10 @@ TEST_F(Browse, OpensEachKindOfPictureIntoViewGridAndField)
     const dialogs::FileDialogRequest& r = dialogs->fileRequests.back();
     EXPECT_FALSE(r.save);
     EXPECT_EQ(r.title, QStringLiteral("元画像の読込"));
-    EXPECT_EQ(r.filter, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"));
+    // Every picture first, then the designed entries with PNG, TIFF and WebP before every file.
+    EXPECT_TRUE(r.filter.startsWith(QStringLiteral("すべての画像ﾌｧｲﾙ|*.bmp;*.qpx;*.jpg;*.jpeg;*.gif;*.png;*.tif;*.tiff;*.webp")));
+    EXPECT_TRUE(r.filter.endsWith(QStringLiteral("|ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|PNGﾌｧｲﾙ(*.png)|*.png|TIFFﾌｧｲﾙ(*.tif,*.tiff)|*.tif;*.tiff|WebPﾌｧｲﾙ(*.webp)|*.webp|すべてのﾌｧｲﾙ(*.*)|*.*")))
+        << r.filter.toStdString();
     EXPECT_EQ(r.flags, 0x281004);
     EXPECT_EQ(r.fileName, pictures + QStringLiteral("sample.gif")) << "the dialog opens at the last path chosen";
 }

@@ -50,18 +50,27 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     EXPECT_FALSE(w.session().PreviewFresh());
     EXPECT_FALSE(w.picPrev->picture().isNull()) << "the view keeps the last preview";
 
-    // The second Create in a row renders again; a .png name still gets the bitmap bytes.
-    create(pictures + QStringLiteral("OUT.PNG"));
+    // The second Create in a row renders again; a name the formats do not know still gets the
+    // bitmap bytes, and a .PNG name a PNG of the same pixels.
+    create(pictures + QStringLiteral("OUT.XYZ"));
     EXPECT_EQ(counter.renders, 2);
-    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("OUT.PNG")), previewed);
+    EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("OUT.XYZ")), previewed);
+    create(pictures + QStringLiteral("OUT.PNG"));
+    EXPECT_TRUE(testsupport::readFile(pictures + QStringLiteral("OUT.PNG")).startsWith("\x89PNG"));
+    EXPECT_EQ(QImage(pictures + QStringLiteral("OUT.PNG")).convertToFormat(QImage::Format_RGB888),
+        QImage::fromData(previewed).convertToFormat(QImage::Format_RGB888));
     EXPECT_TRUE(tempFiles().isEmpty());
 
     const dialogs::FileDialogRequest& r = dialogs->fileRequests.back();
     EXPECT_TRUE(r.save);
     EXPECT_EQ(r.title, QStringLiteral("作成画像の保存"));
     EXPECT_EQ(r.defaultExt, QStringLiteral("bmp"));
-    EXPECT_EQ(r.filter, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"));
+    EXPECT_EQ(r.filter, QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|"
+                                       "PNGﾌｧｲﾙ(*.png)|*.png|TIFFﾌｧｲﾙ(*.tif,*.tiff)|*.tif;*.tiff|WebPﾌｧｲﾙ(*.webp)|*.webp|"
+                                       "すべてのﾌｧｲﾙ(*.*)|*.*"));
     EXPECT_EQ(r.flags, 0x280002);
+    // The source's name with the filter's caption, never the source's own name.
+    EXPECT_EQ(r.fileName, pictures + QStringLiteral("sample_ｾﾋﾟｱ.bmp"));
 }
 
 TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThePreviewAlone)

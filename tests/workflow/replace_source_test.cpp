@@ -31,21 +31,31 @@ TEST_F(ReplaceSource, CreateOverTheSourceAsksAndWritesOnlyWhenTheUserAgrees)
         asked.clear();
         create(destination);
         ASSERT_EQ(asked.size(), 1) << destination.toStdString();
-        EXPECT_TRUE(asked[0].contains(QStringLiteral("ビットマップで置き換えられ"))) << asked[0].toStdString();
+        EXPECT_TRUE(asked[0].contains(QStringLiteral("フィルタをかけた JPEG 画像で置き換えられ"))) << asked[0].toStdString();
         EXPECT_TRUE(asked[0].contains(QFileInfo(destination).fileName())) << asked[0].toStdString();
         EXPECT_EQ(testsupport::readFile(photo), original);
     }
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
 
-    // Another destination is not asked about; agreeing replaces the source with the bitmap.
+    // Another destination is not asked about; agreeing replaces the source with the filtered JPEG.
     asked.clear();
     create(pictures + QStringLiteral("other.bmp"));
     EXPECT_TRUE(asked.isEmpty());
     answer = true;
     create(photo);
     EXPECT_EQ(asked.size(), 1);
-    EXPECT_EQ(testsupport::readFile(photo), testsupport::readFile(pictures + QStringLiteral("other.bmp")));
+    EXPECT_TRUE(testsupport::readFile(photo).startsWith("\xFF\xD8\xFF"));
+    EXPECT_EQ(QImage(photo).size(), QImage(pictures + QStringLiteral("other.bmp")).size());
     EXPECT_TRUE(w.session().OutputTempPath().isEmpty());
+
+    // A bitmap name says the source would become a bitmap.
+    const QString bitmap = write(QStringLiteral("bmp"), QStringLiteral("photo.bmp"));
+    browse(bitmap);
+    asked.clear();
+    answer = false;
+    create(bitmap);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("フィルタをかけたビットマップで置き換えられ"))) << asked[0].toStdString();
 }
 
 TEST_F(ReplaceSource, EachWindowKnowsOnlyItsOwnSource)
@@ -66,7 +76,7 @@ TEST_F(ReplaceSource, EachWindowKnowsOnlyItsOwnSource)
     create(other);
     EXPECT_EQ(asked.size(), 1);
     EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
-    EXPECT_TRUE(testsupport::readFile(photo).startsWith("BM")) << "written without asking";
+    EXPECT_TRUE(testsupport::readFile(photo).startsWith("\xFF\xD8\xFF")) << "written without asking, as a JPEG";
     EXPECT_EQ(testsupport::readFile(other), otherBytes) << "refused, so untouched";
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/bmp24.h"
 #include "platform/errors.h"
+#include "platform/formats/picturefile.h"
 #include "platform/fs.h"
 #include "platform/nativepath.h"
 #include "platform/picture.h"
@@ -11,6 +12,7 @@
 #include "velmor/engine/renderfilter.h"
 #include "velmor/engine/renderrows.h"
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -25,6 +27,7 @@ public:
     int width() const override { return picture_.width(); }
     int height() const override { return picture_.height(); }
     const std::uint8_t* row(int y) const override { return picture_.constScanLine(picture_.height() - y); }
+    std::optional<formats::Resolution> statedResolution() const override { return formats::statedResolution(picture_); }
 
 private:
     QImage picture_;
@@ -86,6 +89,35 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
     } catch (const std::system_error& e) {
         throw platform::fileError(e, output);
     }
+}
+
+void writeFilteredPicture(const Source& source, const QString& output, engine::ColorValue color, formats::Format format,
+    const formats::PhotoMetadata& metadata, const formats::WriteOptions& options, const std::atomic<bool>& stop)
+{
+    const int width = source.width(), height = source.height();
+    engine::checkRenderSize(width, height);
+    const engine::RenderTable table(color);
+    const std::size_t rowBytes = std::size_t(width) * 3;
+    const int bandRows = static_cast<int>(std::clamp<std::size_t>(kStripBytes / rowBytes, 1, std::size_t(height)));
+    std::vector<std::uint8_t> band(std::size_t(bandRows) * rowBytes);
+    engine::RenderHooks hooks;
+    hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
+
+    formats::PictureFile file(output, format, width, height, formats::metadataForOutput(metadata, width, height), options);
+    try {
+        // Band row i (from 1) is grid row top - i + 1: the render walks down the picture.
+        for (int top = height; top >= 1; top -= bandRows) {
+            const int rows = std::min(bandRows, top);
+            engine::renderRows(table, width, rows, [&](int i) { return source.row(top - i + 1); },
+                [&](int i) { return band.data() + std::size_t(i - 1) * rowBytes; }, hooks);
+            for (int i = 0; i < rows; ++i)
+                file.writeRow(band.data() + std::size_t(i) * rowBytes);
+        }
+    } catch (const engine::RenderCancelled&) {
+        throw Stopped{};
+    }
+    // As for the bitmap, the output is whole or absent; flushing to disk is left to the kernel.
+    file.commit(false);
 }
 
 QImage filteredPicture(const Source& source, engine::ColorValue color)

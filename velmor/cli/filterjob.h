@@ -2,6 +2,7 @@
 // One input picture through the filter, byte for byte what the window writes for the same source
 // and filter.
 
+#include "platform/formats/picturewriter.h"
 #include "velmor/engine/colorvalues.h"
 
 #include <QImage>
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 namespace cli {
 
@@ -23,6 +25,8 @@ public:
     virtual int width() const = 0;
     virtual int height() const = 0;
     virtual const std::uint8_t* row(int y) const = 0;
+    // The resolution the picture's file stated, when its decoder kept one.
+    virtual std::optional<formats::Resolution> statedResolution() const { return std::nullopt; }
 };
 
 // A plain 24-bit bottom-up bitmap is read straight from its own rows; any other picture is decoded.
@@ -35,6 +39,12 @@ std::unique_ptr<Source> sourceFromImage(const QImage& picture);
 // left as it was or complete. Throws platform::RuntimeError or Stopped.
 void writeFilteredBitmap(const Source& source, const QString& output, engine::ColorValue color,
     const std::atomic<bool>& stop);
+
+// Writes the tinted source in format (not the bitmap) with the source's metadata, replacing output
+// atomically; rows are rendered a band at a time, top row first, as the formats store them.
+// Throws platform::RuntimeError or Stopped.
+void writeFilteredPicture(const Source& source, const QString& output, engine::ColorValue color, formats::Format format,
+    const formats::PhotoMetadata& metadata, const formats::WriteOptions& options, const std::atomic<bool>& stop);
 
 // The tinted source as a picture, for a QPX file.
 QImage filteredPicture(const Source& source, engine::ColorValue color);

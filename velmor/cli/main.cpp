@@ -1,6 +1,7 @@
 // velmor-filter: the colour filters of the window for a folder of pictures, from the command line.
 
 #include "platform/errors.h"
+#include "platform/formats/metadata.h"
 #include "platform/fs.h"
 #include "platform/nativepath.h"
 #include "platform/settings.h"
@@ -63,7 +64,7 @@ std::vector<Job> planJobs(const cli::Options& options)
     QSet<QString> taken;
     const cli::InputFiles inputs(options.inputs);
     for (const QString& input : options.inputs) {
-        Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirKind) : options.output, {}};
+        Job job{input, options.output.isEmpty() ? cli::outputInDir(options.outputDir, input, options.dirExtension) : options.output, {}};
         const QString key = platform::absolutePath(job.output);
         if (taken.contains(key))
             job.failure = QStringLiteral("出力 %1 は別の入力と同じ名前になります").arg(job.output);
@@ -75,11 +76,23 @@ std::vector<Job> planJobs(const cli::Options& options)
     return jobs;
 }
 
-// One job; QPX files go through the control, everything else straight through the engine.
-void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
+// The JPEG quality: -Q, else the window's stored setting.
+int jpegQuality(const cli::Options& options)
 {
-    std::unique_ptr<cli::Source> source =
-        qpxclient::isQpxPath(job.input) ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
+    if (options.jpegQuality)
+        return *options.jpegQuality;
+    const platform::SettingsStore settings;
+    return formats::jpegQualityFromSetting(settings.GetSetting(QStringLiteral("Setting"), QStringLiteral("JpegQuality"),
+        QString::number(formats::kDefaultJpegQuality)));
+}
+
+// One job; QPX files go through the control, everything else straight through the engine. The
+// format follows the output's name, as Create decides it.
+void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx, const formats::WriteOptions& writeOptions)
+{
+    const bool qpxInput = qpxclient::isQpxPath(job.input);
+    std::unique_ptr<cli::Source> source = qpxInput ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
+    const formats::Format format = formats::formatOf(job.output);
     if (cli::isStandardOutput(job.output))
         cli::writeFilteredBitmapToStandardOutput(*source, colour);
     else if (qpxclient::isQpxPath(job.output)) {
@@ -87,9 +100,15 @@ void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx)
         if (gStop) // past this point the save runs to its end and counts as written
             throw cli::Stopped{};
         qpx->save(picture, job.output);
-    }
-    else
+    } else if (format == formats::Format::Bitmap)
         cli::writeFilteredBitmap(*source, job.output, colour, gStop);
+    else {
+        // A QPX file holds a bare bitmap: no metadata to carry.
+        formats::PhotoMetadata metadata = qpxInput ? formats::PhotoMetadata{} : formats::readPhotoMetadata(job.input);
+        if (!metadata.resolution)
+            metadata.resolution = source->statedResolution();
+        cli::writeFilteredPicture(*source, job.output, colour, format, metadata, writeOptions, gStop);
+    }
 }
 
 } // namespace
@@ -110,7 +129,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (options.help) {
-        std::fputs(cli::usageText().toLocal8Bit().constData(), stdout);
+        std::fputs(cli::usageText(cli::japaneseLocale()).toLocal8Bit().constData(), stdout);
         return 0;
     }
     if (options.version) {
@@ -143,6 +162,7 @@ int main(int argc, char** argv)
     if (options.filter == engine::kCustomFilter)
         custom = options.customColor ? *options.customColor : storedCustomColour();
     const engine::ColorValue colour = engine::filterColor(options.filter, custom);
+    const formats::WriteOptions writeOptions{jpegQuality(options)};
 
     const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
                                         int(jobs.size())));
@@ -180,7 +200,7 @@ int main(int argc, char** argv)
             Job& job = jobs[i];
             if (job.failure.isEmpty()) {
                 try {
-                    runJob(job, colour, qpx.get());
+                    runJob(job, colour, qpx.get(), writeOptions);
                     written[i] = true;
                 } catch (const platform::RuntimeError& e) {
                     job.failure = e.text();

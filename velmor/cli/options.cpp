@@ -1,12 +1,15 @@
 #include "velmor/cli/options.h"
 
 #include "velmor/engine/filters.h"
-#include "platform/qpxclient/qpxclient.h"
 
 #include <QRegularExpression>
 
 namespace cli {
 namespace {
+
+// What -t takes: the extension of each kind of output, as a name in DIR gets it.
+const QStringList kDirExtensions = {QStringLiteral("bmp"), QStringLiteral("qpx"), QStringLiteral("jpg"),
+    QStringLiteral("png"), QStringLiteral("tif"), QStringLiteral("webp")};
 
 int parseFilter(const QString& text)
 {
@@ -32,12 +35,7 @@ std::optional<engine::ColorValue> parseColour(const QString& text)
     return std::nullopt;
 }
 
-OutputKind outputKindOf(const QString& path)
-{
-    return qpxclient::isQpxPath(path) ? OutputKind::Qpx : OutputKind::Bmp;
-}
-
-QString outputInDir(const QString& dir, const QString& input, OutputKind kind)
+QString outputInDir(const QString& dir, const QString& input, const QString& extension)
 {
     QString base = input.mid(input.lastIndexOf(QLatin1Char('/')) + 1);
     if (const qsizetype dot = base.lastIndexOf(QLatin1Char('.')); dot > 0)
@@ -45,7 +43,7 @@ QString outputInDir(const QString& dir, const QString& input, OutputKind kind)
     QString folder = dir;
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
-    return folder + base + (kind == OutputKind::Qpx ? QStringLiteral(".qpx") : QStringLiteral(".bmp"));
+    return folder + base + QLatin1Char('.') + extension;
 }
 
 Options parseOptions(const QStringList& args)
@@ -76,9 +74,14 @@ Options parseOptions(const QStringList& args)
             o.outputDir = value(i);
         } else if (a == QLatin1String("-t")) {
             const QString kind = value(i).toLower();
-            if (kind != QLatin1String("bmp") && kind != QLatin1String("qpx"))
-                throw UsageError{QStringLiteral("-t は bmp か qpx です: %1").arg(kind)};
-            o.dirKind = kind == QLatin1String("qpx") ? OutputKind::Qpx : OutputKind::Bmp;
+            if (!kDirExtensions.contains(kind))
+                throw UsageError{QStringLiteral("-t は %1 のどれかです: %2").arg(kDirExtensions.join(QLatin1Char('|')), kind)};
+            o.dirExtension = kind;
+        } else if (a == QLatin1String("-Q")) {
+            bool ok = false;
+            o.jpegQuality = value(i).toInt(&ok);
+            if (!ok || *o.jpegQuality < 1 || *o.jpegQuality > 100)
+                throw UsageError{QStringLiteral("-Q は 1 から 100 の数です")};
         } else if (a == QLatin1String("-j")) {
             bool ok = false;
             o.jobs = value(i).toInt(&ok);
@@ -105,22 +108,52 @@ Options parseOptions(const QStringList& args)
     return o;
 }
 
-QString usageText()
+bool japaneseLocale()
 {
+    for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const QByteArray value = qgetenv(name); !value.isEmpty())
+            return value.startsWith("ja");
+    return false;
+}
+
+QString usageText(bool japanese)
+{
+    if (japanese)
+        return QStringLiteral(
+            "使い方: velmor-filter [-f mono|sepia|red|blue|green|custom] [-c COLOUR]\n"
+            "                      (-o OUTPUT | -d DIR [-t bmp|qpx|jpg|png|tif|webp]) [-Q N] [-j N] [-q] INPUT...\n"
+            "\n"
+            "  -f FILTER  フィルタ: mono (既定)、sepia、red、blue、green、custom、または 0 から 5\n"
+            "  -c COLOUR  カスタムの色: 00BBGGRR (例 00C0C040) または #RRGGBB。\n"
+            "             省略するとウィンドウで決めた色、それもなければ 00000000\n"
+            "  -o OUTPUT  一つの入力を一つのファイルへ。形式は名前で決まります: .jpg/.jpeg は JPEG、\n"
+            "             .png は PNG、.tif/.tiff は TIFF、.webp は WebP (可逆)、.qpx は QPX ファイル、\n"
+            "             それ以外は 24 ビットのビットマップ。-o - はビットマップを標準出力へ\n"
+            "  -d DIR     すべての入力を DIR/元の名前.bmp へ (-t で拡張子を選べます)\n"
+            "  -Q N       JPEG の品質 1 から 100 (既定はウィンドウの設定、それもなければ 90)\n"
+            "  -j N       同時に処理する数 (既定はすべてのコア)\n"
+            "  -q         進み具合のバーを出しません\n"
+            "  --help     この説明、--version 版\n"
+            "\n"
+            "JPEG、PNG、TIFF、WebP には元の写真の EXIF、XMP、IPTC、カラープロファイル、解像度を引き継ぎます。\n"
+            "終了コード: 0 成功、1 どれかの入力が失敗、2 指定の誤り。\n");
     return QStringLiteral(
-        "使い方: velmor-filter [-f mono|sepia|red|blue|green|custom] [-c COLOUR] (-o OUTPUT | -d DIR [-t bmp|qpx]) [-j N] [-q] INPUT...\n"
-        "Usage:  velmor-filter [-f FILTER] [-c COLOUR] (-o OUTPUT | -d DIR [-t bmp|qpx]) [-j N] [-q] INPUT...\n"
+        "Usage: velmor-filter [-f mono|sepia|red|blue|green|custom] [-c COLOUR]\n"
+        "                     (-o OUTPUT | -d DIR [-t bmp|qpx|jpg|png|tif|webp]) [-Q N] [-j N] [-q] INPUT...\n"
         "\n"
-        "  -f FILTER  フィルタ / filter: mono (default), sepia, red, blue, green, custom, or 0-5\n"
-        "  -c COLOUR  カスタム色 / custom colour: 00BBGGRR (e.g. 00C0C040) or #RRGGBB;\n"
-        "             default: the stored custom colour of the window, else 00000000\n"
-        "  -o OUTPUT  one input to one file; a name ending in .qpx gives a QPX file, any other a 24-bit BMP;\n"
-        "             -o - writes the bitmap to standard output\n"
-        "  -d DIR     every input to DIR/<base name>.bmp (or .qpx with -t qpx)\n"
+        "  -f FILTER  the filter: mono (default), sepia, red, blue, green, custom, or 0 to 5\n"
+        "  -c COLOUR  the custom colour: 00BBGGRR (e.g. 00C0C040) or #RRGGBB;\n"
+        "             default: the custom colour the window stored, else 00000000\n"
+        "  -o OUTPUT  one input to one file, in the format its name says: .jpg/.jpeg JPEG, .png PNG,\n"
+        "             .tif/.tiff TIFF, .webp lossless WebP, .qpx a QPX file, any other name a\n"
+        "             24-bit bitmap; -o - writes the bitmap to standard output\n"
+        "  -d DIR     every input to DIR/<base name>.bmp (-t chooses the extension)\n"
+        "  -Q N       JPEG quality from 1 to 100 (default: the window's setting, else 90)\n"
         "  -j N       parallel workers (default: every core)\n"
         "  -q         no progress bar\n"
         "  --help     this help; --version the version\n"
         "\n"
+        "JPEG, PNG, TIFF and WebP outputs keep the photo's EXIF, XMP, IPTC, colour profile and resolution.\n"
         "Exit status: 0 success, 1 when any input failed, 2 usage error.\n");
 }
 

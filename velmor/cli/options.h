@@ -9,14 +9,13 @@
 
 namespace cli {
 
-enum class OutputKind { Bmp, Qpx };
-
 struct Options {
     int filter = 0;
     std::optional<engine::ColorValue> customColor; // -c; otherwise the stored custom colour
     QString output;                                // -o
     QString outputDir;                             // -d
-    OutputKind dirKind = OutputKind::Bmp;          // -t
+    QString dirExtension = QStringLiteral("bmp");  // -t: the extension names in DIR get
+    std::optional<int> jpegQuality;                // -Q; otherwise the stored setting
     int jobs = 0;                                  // 0: every core
     bool quiet = false;
     bool help = false;
@@ -35,12 +34,12 @@ Options parseOptions(const QStringList& args);
 // "00C0C040" (the stored colour text, 00BBGGRR) or "#RRGGBB"; nothing for anything else.
 std::optional<engine::ColorValue> parseColour(const QString& text);
 
-// The kind of output a path asks for, by its last four characters, as Create decides it.
-OutputKind outputKindOf(const QString& path);
+// Where an input goes with -d: DIR/<base name>.<extension>.
+QString outputInDir(const QString& dir, const QString& input, const QString& extension);
 
-// Where an input goes with -d: DIR/<base name>.bmp or .qpx.
-QString outputInDir(const QString& dir, const QString& input, OutputKind kind);
-
-QString usageText();
+// --help in one language: Japanese under a Japanese locale (LC_ALL, LC_MESSAGES, LANG in that
+// order, as the manual pages choose theirs), English otherwise.
+bool japaneseLocale();
+QString usageText(bool japanese);
 
 } // namespace cli

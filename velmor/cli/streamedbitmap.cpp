@@ -39,15 +39,20 @@ public:
     int height() const override { return height_; }
     const std::uint8_t* row(int y) const override
     {
+        // Rows come bottom up for a bitmap and top down for the other formats: the strip read
+        // and the one read ahead follow the way the rows are asked for.
+        const bool down = y < last_;
+        last_ = y;
         if (!strips_[current_].holds(y)) {
             if (ahead_.valid()) {
                 ahead_.get(); // throws what the read ahead met
                 current_ ^= 1;
             }
             if (!strips_[current_].holds(y))
-                read(strips_[current_], y); // rows asked for out of order
-            const int next = strips_[current_].first + strips_[current_].rows;
-            if (next <= height_)
+                read(strips_[current_], down ? std::max(1, y - rowsPerStrip_ + 1) : y); // rows asked for out of order
+            const Strip& s = strips_[current_];
+            const int next = down ? std::max(1, s.first - rowsPerStrip_) : s.first + s.rows;
+            if (down ? s.first > 1 : next <= height_)
                 ahead_ = std::async(std::launch::async, [this, other = current_ ^ 1, next] { read(strips_[other], next); });
         }
         const Strip& s = strips_[current_];
@@ -86,6 +91,7 @@ private:
     int rowsPerStrip_;
     mutable Strip strips_[2];
     mutable int current_ = 0;
+    mutable int last_ = height_ + 1; // the row asked for last
     mutable std::future<void> ahead_; // reading the other strip
 };
 

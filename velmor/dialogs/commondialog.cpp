@@ -7,6 +7,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 
 namespace dialogs {
@@ -34,6 +35,14 @@ public:
     FileDialog(QWidget* parent, const FileDialogRequest& r)
         : QFileDialog(parent, r.title), filter_(r.filter), defaultExt_(r.defaultExt)
     {
+        // Qt's own follow-up gives the name the pattern's text ("*.[jJ][pP][gG]" as an
+        // extension); the name is set again from the entry itself, after Qt's.
+        connect(this, &QFileDialog::filterSelected, this, [this] {
+            if (acceptMode() != AcceptSave)
+                return;
+            if (auto* edit = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                edit->setText(nameForChosenEntry(filter_, chosenEntry(), edit->text()));
+        });
     }
 
     void accept() override
@@ -138,6 +147,36 @@ QString suffixForFilter(const QString& filter, int index, const QString& default
     if (ext.isEmpty() || ext.contains(QLatin1Char('*')) || ext.contains(QLatin1Char('?')) || ext.contains(QLatin1Char('[')))
         return defaultExt;
     return ext;
+}
+
+QString nameForChosenEntry(const QString& filter, int index, const QString& name)
+{
+    const QString wanted = suffixForFilter(filter, index, QString());
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (wanted.isEmpty() || dot <= 0)
+        return name;
+    const QString current = name.mid(dot + 1);
+    QStringList own;
+    const QStringList items = filter.split(QLatin1Char('|'));
+    for (qsizetype i = 1; i < items.size(); i += 2)
+        for (const QString& pattern : items[i].split(QLatin1Char(';')))
+            if (pattern.trimmed().startsWith(QLatin1String("*.")))
+                own << pattern.trimmed().mid(2);
+    if (!own.contains(current, Qt::CaseInsensitive) && !current.contains(QLatin1Char('[')))
+        return name;
+    return name.left(dot + 1) + wanted;
+}
+
+QString CommonDialog::startName(const FileChoice& c) const
+{
+    if (c.proposedName.isEmpty())
+        return FileName;
+    // By text: the folder keeps the bytes of its name.
+    const qsizetype slash = FileName.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash >= 0 ? FileName.left(slash) : InitDir;
+    if (folder.isEmpty())
+        return slash == 0 ? QLatin1Char('/') + c.proposedName : c.proposedName;
+    return folder.endsWith(QLatin1Char('/')) ? folder + c.proposedName : folder + QLatin1Char('/') + c.proposedName;
 }
 
 QStringList nameFiltersFor(const QString& filter)

@@ -61,6 +61,12 @@ QStringList nameFiltersFor(const QString& filter);
 // defaultExt (as for "*.*").
 QString suffixForFilter(const QString& filter, int index, const QString& defaultExt);
 
+// The name a save dialog shows after the user chose the filter entry at index: its extension
+// becomes that entry's when it was one of the filter's own (or Qt's rendering of a pattern), so a
+// proposed "koi_ｾﾋﾟｱ.bmp" becomes "koi_ｾﾋﾟｱ.jpg" under JPEG. Other names, and entries without an
+// extension of their own, leave it as it is.
+QString nameForChosenEntry(const QString& filter, int index, const QString& name);
+
 // Qt's file dialog set up as the request asks, ready to be shown.
 std::unique_ptr<QFileDialog> makeFileDialog(QWidget* parent, const FileDialogRequest& request);
 
@@ -70,6 +76,8 @@ struct FileChoice {
     QString filter;
     QString defaultExt;
     int flags = 0;
+    // A save dialog's proposed file name, in the folder of the path chosen last; empty: that path.
+    QString proposedName = {};
 };
 
 class CommonDialog {
@@ -98,11 +106,13 @@ public:
 private:
     std::optional<QString> showFile(bool save, const FileChoice& c)
     {
-        auto chosen = backend_->showFile(parent_, {save, c.title, c.filter, c.defaultExt, c.flags, FileName, InitDir});
+        auto chosen = backend_->showFile(parent_, {save, c.title, c.filter, c.defaultExt, c.flags, startName(c), InitDir});
         if (chosen)
             FileName = *chosen;
         return chosen;
     }
+
+    QString startName(const FileChoice& c) const;
 
     QWidget* parent_;
     std::shared_ptr<DialogBackend> backend_;

@@ -336,6 +336,14 @@ void frmMain::setCustomColor(engine::ColorValue color)
     picFilt[engine::kCustomFilter]->setBackColor(color);
 }
 
+QString frmMain::selectedFilterCaption() const
+{
+    for (int i = 0; i < engine::kFilterCount; ++i)
+        if (optFilt[i]->isChecked())
+            return optFilt[i]->text().remove(QLatin1Char('&'));
+    return optFilt[0]->text().remove(QLatin1Char('&'));
+}
+
 engine::ColorValue frmMain::selectedFilterColor() const
 {
     for (int i = 0; i < engine::kFilterCount; ++i)

@@ -133,6 +133,8 @@ private:
     void setCustomColor(engine::ColorValue color);
     // The colour of the chosen filter's swatch.
     engine::ColorValue selectedFilterColor() const;
+    // The chosen option's caption ("ｾﾋﾟｱ"), for the name Create proposes.
+    QString selectedFilterCaption() const;
     workflow::RenderOutput renderCallback();
     // Runs a command, showing the user why it failed.
     void runCommand(const std::function<void()>& command);

@@ -5,7 +5,9 @@
 #include "velmor/shell/frmmain.h"
 
 #include "platform/errors.h"
+#include "platform/formats/format.h"
 #include "platform/nativepath.h"
+#include "velmor/dialogs/picturefilters.h"
 #include "velmor/engine/renderfilter.h"
 
 #include <QLineEdit>
@@ -36,9 +38,8 @@ workflow::RenderOutput frmMain::renderCallback()
 void frmMain::cmdBrws_Click()
 {
     runCommand([this] {
-        const auto path = cdlFile.ShowOpen({QStringLiteral("元画像の読込"),
-            QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|Jpegﾌｧｲﾙ(*.jpg,*.jpeg)|*.jpg;*.jpeg|GIFﾌｧｲﾙ(*.gif)|*.gif|すべてのﾌｧｲﾙ(*.*)|*.*"),
-            {}, dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
+        const auto path = cdlFile.ShowOpen({QStringLiteral("元画像の読込"), dialogs::openPictureFilter(), {},
+            dialogs::cdlOFNHideReadOnly | dialogs::cdlOFNFileMustExist | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
         if (path)
             openPicture(*path);
     });
@@ -68,10 +69,16 @@ void frmMain::cmdPrev_Click()
 void frmMain::cmdMake_Click()
 {
     runCommand([this] {
-        const auto chosen = cdlFile.ShowSave({QStringLiteral("作成画像の保存"),
-            QStringLiteral("ﾋﾞｯﾄﾏｯﾌﾟ(*.bmp)|*.bmp|QPXﾌｧｲﾙ(*.qpx)|*.qpx|すべてのﾌｧｲﾙ(*.*)|*.*"), QStringLiteral("bmp"),
-            dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames});
-        if (chosen)
-            workflow::createPicture(session_, *chosen, {renderCallback(), &shell::askReplaceSource, qpxFile.get(), longWorkHooks()});
+        // The bitmap is the type chosen when the dialog opens, so the proposal ends in its extension.
+        const QString defaultExt = QStringLiteral("bmp");
+        const auto chosen = cdlFile.ShowSave({QStringLiteral("作成画像の保存"), dialogs::savePictureFilter(), defaultExt,
+            dialogs::cdlOFNOverwritePrompt | dialogs::cdlOFNExplorer | dialogs::cdlOFNLongNames,
+            dialogs::proposedName(session_.SourcePath(), selectedFilterCaption(), defaultExt)});
+        if (!chosen)
+            return;
+        const int quality = formats::jpegQualityFromSetting(settings_.GetSetting(QStringLiteral("Setting"),
+            QStringLiteral("JpegQuality"), QString::number(formats::kDefaultJpegQuality)));
+        workflow::createPicture(session_, *chosen,
+            {renderCallback(), &shell::askReplaceSource, qpxFile.get(), longWorkHooks(), quality});
     });
 }

@@ -7,6 +7,7 @@
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
+#include "platform/formats/metadata.h"
 #include "platform/nativepath.h"
 #include "platform/picture.h"
 #include "platform/tempnames.h"
@@ -62,7 +63,14 @@ QImage openPicture(Session& session, const QString& path, const OpenInputs& inpu
         throw platform::RuntimeError(e.number(),
             QStringLiteral("画像を一時ファイルに書き出せなかったため、開けませんでした。\n\n%1").arg(e.text()));
     }
-    session.sourceOpened(std::move(pixels), identifySourceFile(path));
+    // A QPX file holds a bare bitmap; a photo's metadata is read for Create to carry on.
+    formats::PhotoMetadata metadata;
+    if (!qpxclient::isQpxPath(path)) {
+        metadata = formats::readPhotoMetadata(path);
+        if (!metadata.resolution)
+            metadata.resolution = formats::statedResolution(picture);
+    }
+    session.sourceOpened(std::move(pixels), identifySourceFile(path), path, std::move(metadata));
     return picture;
 }
 

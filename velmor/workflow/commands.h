@@ -6,6 +6,7 @@
 // user; a render stopped because the window is closing throws engine::RenderCancelled. A failed
 // command leaves the session as it was before, apart from what the user asked for.
 
+#include "platform/formats/format.h"
 #include "velmor/engine/colorvalues.h"
 #include "velmor/workflow/session.h"
 #include "velmor/workflow/sourceguard.h"
@@ -59,11 +60,14 @@ struct CreateInputs {
     ReplaceQuestion mayReplaceSource;            // asked before the opened source is written over
     platform::component::Control* qpx = nullptr; // the QPX control; null when there is none
     LongWorkHooks longWork;
+    int jpegQuality = formats::kDefaultJpegQuality;
 };
 
-// Writes the filtered picture to destination: a QPX file when the name ends in ".QPX", otherwise a
-// copy of the output bitmap. False when the user kept the source picture and nothing was written.
-// On a write failure the output stays, so that the next Create retries without rendering.
+// Writes the filtered picture to destination in the format its name says: a QPX file when the
+// name ends in ".QPX"; JPEG, PNG, TIFF or lossless WebP with the source's metadata for those
+// extensions; otherwise a copy of the output bitmap. False when the user kept the source picture
+// and nothing was written. On a write failure the output stays, so that the next Create retries
+// without rendering.
 bool createPicture(Session& session, const QString& destination, const CreateInputs& inputs);
 
 // The window goes: the output bitmap, fresh or not, and a leftover source bitmap are deleted.

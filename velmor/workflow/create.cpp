@@ -1,10 +1,12 @@
-// Create: writes the filtered picture where the user chose, as a QPX file when the name ends in
-// ".QPX" and otherwise as a copy of the output bitmap, whatever the extension. The output of a
-// fresh preview is used as it is; otherwise the filter is rendered first.
+// Create: writes the filtered picture where the user chose, in the format the name says: a QPX file
+// for ".QPX", JPEG, PNG, TIFF or WebP for their extensions (with the photo's metadata), and a copy
+// of the output bitmap for every other name. The output of a fresh preview is used as it is;
+// otherwise the filter is rendered first.
 
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
+#include "platform/formats/picturefile.h"
 #include "platform/longwork.h"
 #include "platform/nativepath.h"
 #include "velmor/workflow/copyfile.h"
@@ -18,7 +20,11 @@ namespace workflow {
 
 bool createPicture(Session& session, const QString& destination, const CreateInputs& inputs)
 {
-    if (!mayWriteOverSource(session.OpenedFile(), destination, qpxclient::isQpxPath(destination), inputs.mayReplaceSource))
+    const bool qpx = qpxclient::isQpxPath(destination);
+    const formats::Format format = qpx ? formats::Format::Bitmap : formats::formatOf(destination);
+    const QString becomes = format == formats::Format::Bitmap ? QStringLiteral("ビットマップ")
+                                                              : QStringLiteral(" %1 画像").arg(formats::nameOf(format));
+    if (!mayWriteOverSource(session.OpenedFile(), destination, qpx, becomes, inputs.mayReplaceSource))
         return false; // the source picture stays; nothing is rendered or written
 
     if (!session.PreviewFresh()) {
@@ -33,7 +39,6 @@ bool createPicture(Session& session, const QString& destination, const CreateInp
     const auto target = identifySourceFile(destination);
     const auto output = identifySourceFile(session.OutputTempPath());
     const bool isOutputItself = target && output && target->device == output->device && target->inode == output->inode;
-    const bool qpx = qpxclient::isQpxPath(destination);
     try {
         if (qpx) {
             // Three steps: the output read back as a picture, the control's work bitmap, the archive.
@@ -41,8 +46,14 @@ bool createPicture(Session& session, const QString& destination, const CreateInp
             const QImage picture = platform::runLongStep(platform::WorkStep::LoadPicture,
                 [&] { return loadOutputPicture(session.OutputTempPath()); });
             qpxclient::SaveQPX(inputs.qpx, picture, destination);
-        }
-        else if (!isOutputItself)
+        } else if (format != formats::Format::Bitmap) {
+            // One step: the bitmap read a band at a time and written in the format.
+            const LongWork work(inputs.longWork, 1);
+            platform::runLongStep(platform::WorkStep::SavePicture, [&] {
+                formats::writeBitmapAs(session.OutputTempPath(), destination, format, session.SourceMetadata(),
+                    {inputs.jpegQuality});
+            });
+        } else if (!isOutputItself)
             copyFileReplacing(session.OutputTempPath(), destination);
     } catch (const platform::RuntimeError& e) {
         // The output stays, still matching the source and filter, so the next Create retries

@@ -9,10 +9,13 @@ bool Session::PreviewFresh() const
     return !output_.path.isEmpty() && output_.filterColor == filterColor_ && output_.source.lock() == source_;
 }
 
-void Session::sourceOpened(engine::SourcePixels pixels, std::optional<SourceFile> file)
+void Session::sourceOpened(engine::SourcePixels pixels, std::optional<SourceFile> file, QString path,
+    formats::PhotoMetadata metadata)
 {
     source_ = std::make_shared<const engine::SourcePixels>(std::move(pixels));
     openedFile_ = file;
+    sourcePath_ = std::move(path);
+    sourceMetadata_ = std::move(metadata);
 }
 
 void Session::filterChosen(engine::ColorValue colour)

@@ -4,6 +4,7 @@
 // fresh is worked out by comparing those values, never kept as a flag, so no caller can forget to
 // update it. Only the workflow's commands change a session; a window holds one and reads it.
 
+#include "platform/formats/metadata.h"
 #include "velmor/engine/colorvalues.h"
 #include "velmor/engine/filters.h"
 #include "velmor/engine/sourcepixels.h"
@@ -29,6 +30,10 @@ public:
     bool hasSource() const { return !source_->empty(); }
     // The file the current source was opened from; nothing before the first or when it is gone.
     const std::optional<SourceFile>& OpenedFile() const { return openedFile_; }
+    // The path it was opened by; empty before the first open.
+    const QString& SourcePath() const { return sourcePath_; }
+    // The photo's metadata from that file, which Create carries into the pictures it writes.
+    const formats::PhotoMetadata& SourceMetadata() const { return sourceMetadata_; }
     // The colour of the filter chosen last; monochrome, as the window opens, until a choice.
     engine::ColorValue FilterColor() const { return filterColor_; }
     // The rendered output bitmap; empty when there is none.
@@ -42,7 +47,8 @@ public:
     RenderJob renderJob() const { return {source_, filterColor_}; }
 
     // A newly opened source replaces the current one.
-    void sourceOpened(engine::SourcePixels pixels, std::optional<SourceFile> file);
+    void sourceOpened(engine::SourcePixels pixels, std::optional<SourceFile> file, QString path = {},
+        formats::PhotoMetadata metadata = {});
     // The user chose a filter. Every choice, even of the colour the output already has, asks for a
     // new render: the next Create renders anew.
     void filterChosen(engine::ColorValue colour);
@@ -71,6 +77,8 @@ private:
 
     std::shared_ptr<const engine::SourcePixels> source_ = std::make_shared<const engine::SourcePixels>();
     std::optional<SourceFile> openedFile_;
+    QString sourcePath_;
+    formats::PhotoMetadata sourceMetadata_;
     engine::ColorValue filterColor_ = engine::kFixedFilterColors[0];
     Output output_;
     QString sourceTempPath_;

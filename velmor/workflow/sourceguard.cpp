@@ -16,14 +16,14 @@ std::optional<SourceFile> identifySourceFile(const QString& path)
 }
 
 bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx,
-    const ReplaceQuestion& ask)
+    const QString& written, const ReplaceQuestion& ask)
 {
     const auto target = identifySourceFile(destination);
     if (!source || !target || source->device != target->device || source->inode != target->inode)
         return true;
     const QString name = platform::shownPath(destination.mid(destination.lastIndexOf(QLatin1Char('/')) + 1));
     return ask(qpx ? QStringLiteral("%1 は開いている元画像です。作成すると、この QPX ファイルの画像は作成した画像で置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name)
-                   : QStringLiteral("%1 は開いている元画像です。作成すると、元画像はフィルタをかけたビットマップで置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name));
+                   : QStringLiteral("%1 は開いている元画像です。作成すると、元画像はフィルタをかけた%2で置き換えられ、元の画像は失われます。\n\n置き換えますか?").arg(name, written));
 }
 
 } // namespace workflow

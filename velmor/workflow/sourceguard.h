@@ -1,6 +1,6 @@
 #pragma once
 // Create never writes over the picture the source was opened from unasked: the save dialog's own
-// overwrite prompt does not say that the photo itself would become a filtered bitmap.
+// overwrite prompt does not say that the photo itself would become the filtered picture.
 
 #include <QString>
 #include <functional>
@@ -23,8 +23,9 @@ using ReplaceQuestion = std::function<bool(const QString& text)>;
 std::optional<SourceFile> identifySourceFile(const QString& path);
 
 // True when writing destination replaces no source file (by any name: links count), or when the
-// user agreed when asked. A QPX destination says its picture would be replaced instead.
+// user agreed when asked. The question names what the source would become, written ("ビットマップ",
+// " JPEG 画像"); a QPX destination says its picture would be replaced instead.
 bool mayWriteOverSource(const std::optional<SourceFile>& source, const QString& destination, bool qpx,
-    const ReplaceQuestion& ask);
+    const QString& written, const ReplaceQuestion& ask);
 
 } // namespace workflow
