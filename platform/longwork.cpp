@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QThread>
+#include <QTimer>
 #include <atomic>
 #include <exception>
 #include <thread>
@@ -17,7 +18,9 @@ struct LongWorkState {
     std::function<void(WorkStep)> listener;
     std::atomic<bool> stop{false};
     const std::function<void()>* interrupt = nullptr; // the running step's, while it runs
-    bool interrupted = false;
+    // Asks the running step again until it ends: a step may not have reached the work that can be
+    // interrupted (an archiver call not yet begun) when the stop first comes.
+    QTimer* askAgain = nullptr;
 };
 
 LongWorkState& state()
@@ -52,9 +55,9 @@ void LongWorkListener::requestStop()
 {
     LongWorkState& s = state();
     s.stop = true;
-    if (s.interrupt && *s.interrupt && !s.interrupted) {
-        s.interrupted = true;
+    if (s.interrupt && *s.interrupt) {
         (*s.interrupt)();
+        s.askAgain->start();
     }
 }
 
@@ -74,8 +77,14 @@ void detail::runLongStep(WorkStep step, const std::function<void()>& work, const
         throw WorkStopped();
     std::exception_ptr failure;
     QEventLoop loop;
+    QTimer askAgain;
+    askAgain.setInterval(1);
+    QObject::connect(&askAgain, &QTimer::timeout, [&interrupt] {
+        if (interrupt)
+            interrupt();
+    });
     s.interrupt = &interrupt;
-    s.interrupted = false;
+    s.askAgain = &askAgain;
     std::thread worker([&] {
         try {
             work();
@@ -90,6 +99,7 @@ void detail::runLongStep(WorkStep step, const std::function<void()>& work, const
     loop.exec();
     worker.join();
     s.interrupt = nullptr;
+    s.askAgain = nullptr;
     // A step asked to stop has its outcome thrown away, unless it could be interrupted and
     // finished all the same: what it did then stands.
     if (s.stop && (failure || !interrupt))

@@ -49,9 +49,10 @@ void runLongStep(WorkStep step, const std::function<void()>& work, const std::fu
 }
 
 // Runs work as described above and returns its result; rethrows what it throws. interrupt, when
-// given, is called on the main thread if a stop is asked for while the step runs: it must make
-// the step end soon (the step may then throw or return what it likes; the caller gets
-// WorkStopped either way, unless the step had finished first).
+// given, is called on the main thread if a stop is asked for while the step runs, and again every
+// millisecond until the step ends (it may come before the step's work can be interrupted): it
+// must make the step end soon. The step may then throw or return what it likes; the caller gets
+// WorkStopped either way, unless the step had finished first.
 template <typename Work>
 auto runLongStep(WorkStep step, Work&& work, const std::function<void()>& interrupt = {}) -> std::invoke_result_t<Work>
 {

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <cstring>
 #include <functional>
 
@@ -229,4 +230,69 @@ TEST_F(QpxRoad, ClosingTheWindowDuringAQpxStepWaitsForItThenLeavesNothingBehind)
     }
 }
 
+// Escape during each step of writing or reading a QPX file stops it: nothing is written (an
+// archive already there stays byte for byte), the control's work folders are gone, and the window,
+// the session and the temporary folder are as they were before the command.
+TEST_F(QpxRoad, EscapeDuringEachQpxStepStopsItAndLeavesEverythingAsItWas)
+{
+    frmMain& w = open();
+    w.show();
+    // Large enough that the archiver is still at work when Escape comes.
+    const QString photo = write(QStringLiteral("png"), QStringLiteral("photo.png"), sample(2000, 1500));
+    const QString small = write(QStringLiteral("png"));
+    const QString archive = pictures + QStringLiteral("sea.qpx");
+    browse(small);
+    create(archive); // an archive already there, which a stopped save must leave alone
+    const QByteArray archiveBefore = testsupport::readFile(archive);
+    browse(photo);
+    w.optFilt[1]->click();
+    w.cmdPrev->click();
+    const QString output = w.session().OutputTempPath();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+
+    // Presses Escape once the given number of steps has ended, that is during the next one.
+    auto escapeAfter = [&](shell::MoxelBar* bar, int done, const std::function<void()>& command) {
+        bool pressed = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (!pressed && bar->isVisible() && bar->Value() >= done) {
+                pressed = true;
+                QTest::keyClick(w.txtFile, Qt::Key_Escape);
+            }
+        });
+        timer.start(0);
+        command();
+        timer.stop();
+        EXPECT_TRUE(pressed);
+    };
+    auto expectAsBefore = [&] {
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(w.txtFile->text(), photo);
+        EXPECT_EQ(w.views().source().size(), QSize(2000, 1500));
+        EXPECT_TRUE(w.session().PreviewFresh());
+        EXPECT_EQ(w.session().OutputTempPath(), output);
+        EXPECT_EQ(tempFiles(), QStringList{QFileInfo(output).fileName()});
+        EXPECT_TRUE(controlFiles().isEmpty()) << controlFiles().join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+        EXPECT_FALSE(w.mxbPrv->isVisible());
+        EXPECT_FALSE(w.mxbSrc->isVisible());
+    };
+
+    // Saving: the output read as a picture, the control's work bitmap, the archive.
+    for (int done = 0; done < 3; ++done) {
+        SCOPED_TRACE(testing::Message() << "saving, Escape after " << done << " steps");
+        escapeAfter(w.mxbPrv, done, [&] { create(archive); });
+        expectAsBefore();
+        EXPECT_EQ(testsupport::readFile(archive), archiveBefore) << "nothing was written";
+    }
+    // Opening: the archive unpacked, its bitmap read, the source bitmap written and read back.
+    for (int done = 0; done < 4; ++done) {
+        SCOPED_TRACE(testing::Message() << "opening, Escape after " << done << " steps");
+        escapeAfter(w.mxbSrc, done, [&] { browse(archive); });
+        expectAsBefore();
+    }
+}
+
 } // namespace
+
