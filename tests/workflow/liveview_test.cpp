@@ -5,10 +5,13 @@
 
 #include "road.h"
 
+#include "platform/nativepath.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QWheelEvent>
 #include <QtTest/QTest>
+#include <cstdio>
 
 namespace {
 
@@ -222,6 +225,12 @@ TEST_F(LiveView, TheTitleNamesThePictureAndAnEmptyWindowSaysWhatToDo)
     browse(pictures + QStringLiteral("gone.png"));
     EXPECT_EQ(messages.size(), 1);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("海の写真.png (37 × 23) - べるもあ")) << "a failed open changes nothing";
+
+    // A name that is no UTF-8 shows its odd byte as messages do.
+    const QString odd = pictures + platform::fromNativePath(QByteArray("\xff\xe6\xb5\xb7.png"));
+    ASSERT_EQ(::rename(platform::toNativePath(path).constData(), platform::toNativePath(odd).constData()), 0);
+    browse(odd);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("\\xFF海.png (37 × 23) - べるもあ"));
 }
 
 } // namespace

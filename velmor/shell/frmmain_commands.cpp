@@ -129,7 +129,7 @@ void frmMain::refreshPreview()
 
 void frmMain::showWhatIsOpen(const QString& path)
 {
-    const QString name = QFileInfo(path).fileName();
+    const QString name = platform::shownPath(QFileInfo(path).fileName()); // bytes no UTF-8 as \xHH
     const QSize size = views_->source().size();
     setWindowTitle(QStringLiteral("%1 (%2 × %3) - べるもあ").arg(name).arg(size.width()).arg(size.height()));
     picSrc->setAccessibleName(shell::sourceViewName(name, size));
