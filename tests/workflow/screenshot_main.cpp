@@ -78,22 +78,41 @@ void grab(QWidget& w, const QString& path)
     w.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
 }
 
+// The real window with a private temporary folder and settings, its dialogs scripted.
+struct ShotWindow {
+    QTemporaryDir work;
+    std::shared_ptr<dialogs::ScriptedDialogs> dialogs = std::make_shared<dialogs::ScriptedDialogs>();
+    frmMain w{services()};
+
+    shell::Services services()
+    {
+        shell::Services s;
+        s.dialogs = dialogs;
+        s.tempFolder = [this] { return work.path() + QStringLiteral("/"); };
+        s.settingsFile = work.path() + QStringLiteral("/Velmor.ini");
+        return s;
+    }
+    // Started and shown near the screen's corner; false when it cannot start.
+    bool start()
+    {
+        if (!w.Form_Load())
+            return false;
+        w.move(20, 20);
+        w.show();
+        return true;
+    }
+};
+
 // The live preview of 赤 over a real photo, Preview not pressed: the window as it opens for the
 // photo, then maximised at 100 % with detail (a point of the photo, in its own pixels) at the
 // views' centre. The files are named <name>.png and <name>-100.png.
 int liveShots(const QString& folder, const QString& photo, const QString& name, QPoint detail)
 {
-    QTemporaryDir work;
-    auto dialogs = std::make_shared<dialogs::ScriptedDialogs>();
-    shell::Services services;
-    services.dialogs = dialogs;
-    services.tempFolder = [&] { return work.path() + QStringLiteral("/"); };
-    services.settingsFile = work.path() + QStringLiteral("/Velmor.ini");
-    frmMain w(services);
-    if (!w.Form_Load())
+    ShotWindow shot;
+    if (!shot.start())
         return 1;
-    w.move(20, 20);
-    w.show();
+    frmMain& w = shot.w;
+    const auto& dialogs = shot.dialogs;
     dialogs->files.push_back(photo);
     w.cmdBrws->click();
     wait(1500); // the window manager places the grown window
@@ -133,17 +152,11 @@ int main(int argc, char** argv)
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString pictures = QString::fromLocal8Bit(argv[2]);
 
-    QTemporaryDir work;
-    auto dialogs = std::make_shared<dialogs::ScriptedDialogs>();
-    shell::Services services;
-    services.dialogs = dialogs;
-    services.tempFolder = [&] { return work.path() + QStringLiteral("/"); };
-    services.settingsFile = work.path() + QStringLiteral("/Velmor.ini");
-    frmMain w(services);
-    if (!w.Form_Load())
+    ShotWindow shot;
+    if (!shot.start())
         return 1;
-    w.move(20, 20);
-    w.show();
+    frmMain& w = shot.w;
+    const auto& dialogs = shot.dialogs;
 
     const QString picture = QDir(pictures).filePath(QStringLiteral("landscape.jpg"));
     scene().save(picture, "JPG", 90);
