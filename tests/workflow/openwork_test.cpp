@@ -51,7 +51,7 @@ TEST_F(OpenWork, TheWindowKeepsWorkingAndShowsALargePhotoFirstReducedThenWhole)
         if (shown.size() == QSize(2400, 1800) && !shown.isWhole()) {
             firstView = true;
             titleKept &= w.windowTitle().startsWith(QStringLiteral("sample.png"));
-            EXPECT_EQ(shown.reduced().size(), QSize(600, 450)) << "a quarter: the smallest with the detail asked for";
+            EXPECT_EQ(shown.reduced().size(), QSize(1200, 900)) << "a half: the smallest with the detail asked for";
             EXPECT_EQ(w.picPrev->displayed().pixels.size(), w.picSrc->displayed().pixels.size()) << "previewed live";
         }
     });

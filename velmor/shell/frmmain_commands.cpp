@@ -63,9 +63,10 @@ void frmMain::openPicture(const QString& path)
     runCommand([&] {
         QImage first;
         workflow::OpenInputs inputs{tempFolder_, qpxFile.get(), longWorkHooks(mxbSrc), {}, {}};
-        // A first view, shown for a moment, needs half the detail of the views in a window as
-        // large as the screen; the smaller, the sooner it shows.
-        const QSizeF room = QSizeF(availableArea().size()) * devicePixelRatioF() / 4;
+        // A first view with the detail of the views in a window as large as the screen (each
+        // about half of it): kept beside the grid, it serves again whenever the views show the
+        // whole picture, so that they need not go over every pixel of a large photo.
+        const QSizeF room = QSizeF(availableArea().size()) * devicePixelRatioF() / 2;
         inputs.firstViewAtLeast = room.toSize();
         inputs.firstView = [&](const QImage& reduced, QSize size) {
             first = reduced;

@@ -76,12 +76,13 @@ void openPicture(Session& session, const QString& path, const OpenInputs& inputs
             platform::runLongStep(platform::WorkStep::SavePicture, [&] {
                 platform::writeBmp24(picture, temp.fd(), temp.path());
                 temp.close();
+                // The grid takes its place in memory; freed here, the pages go off the window's thread.
+                picture = QImage();
             });
         } catch (...) {
             temp.remove();
             throw;
         }
-        picture = QImage(); // the grid takes its place in memory
         try {
             pixels = platform::runLongStep(platform::WorkStep::LoadPicture,
                 [&] { return engine::LoadSourcePixels(tempPath, width, height); });
