@@ -12,12 +12,14 @@ namespace qpx {
 namespace {
 
 using UnlhaFn = decltype(&Unlha);
+using CancelFn = decltype(&UnlhaCancelRunning);
 
 constexpr char kLibraryName[] = "libunlha32.so";
 
 struct Binding {
     QByteArray requested; // the override it was loaded for, empty for the default
     UnlhaFn entry = nullptr;
+    CancelFn cancel = nullptr; // optional: not every archiver can stop a running call
 };
 
 std::mutex gMutex;
@@ -50,7 +52,7 @@ QByteArray checkedLibrary(const QByteArray& requested)
 }
 
 // Libraries are never unloaded: the entry is kept for later calls.
-UnlhaFn load(const QByteArray& requested)
+Binding load(const QByteArray& requested)
 {
     const QByteArray library = checkedLibrary(requested);
     const QString shown = platform::shownPath(platform::fromNativePath(library));
@@ -62,7 +64,7 @@ UnlhaFn load(const QByteArray& requested)
     if (!entry)
         throw platform::component::automationError(platform::component::kEntryPointNotFound,
             QStringLiteral("(アーカイバ %1 に Unlha がありません)").arg(shown));
-    return entry;
+    return Binding {requested, entry, reinterpret_cast<CancelFn>(::dlsym(handle, "UnlhaCancelRunning"))};
 }
 
 UnlhaFn entryPoint()
@@ -70,11 +72,22 @@ UnlhaFn entryPoint()
     const QByteArray requested = qgetenv(kArchiverOverride);
     std::lock_guard lock(gMutex);
     if (!gBinding.entry || gBinding.requested != requested)
-        gBinding = Binding {requested, load(requested)};
+        gBinding = load(requested);
     return gBinding.entry;
 }
 
 } // namespace
+
+void CancelRunningArchiver()
+{
+    CancelFn cancel = nullptr;
+    {
+        std::lock_guard lock(gMutex);
+        cancel = gBinding.cancel;
+    }
+    if (cancel)
+        cancel();
+}
 
 ArchiverReport CallArchiver(const QString& commandLine, std::uint32_t bufferSize)
 {

@@ -27,4 +27,9 @@ inline constexpr char kArchiverOverride[] = "VELMOR_UNLHA32_LIBRARY";
 // The two command lines of a save and an open use the 1024-byte buffer; a listing needs more.
 ArchiverReport CallArchiver(const QString& commandLine, std::uint32_t bufferSize = kOutputBufferSize);
 
+// Asks the archiver's call that runs now (on another thread) to stop; it then returns
+// UNLHA_ERR_CANCELLED with nothing half-written left. Does nothing when the library offers no such
+// entry (UnlhaCancelRunning) or has not been loaded.
+void CancelRunningArchiver();
+
 } // namespace qpx

@@ -62,6 +62,15 @@ bool isArchiveFile(QWidget* parent, const QString& archive)
     return false;
 }
 
+// A call the host stopped (Escape while the window waits for it) is no failure to report: the host
+// learns that it stopped, with nothing half-written left by the archiver.
+ArchiverReport unlessStopped(ArchiverReport report)
+{
+    if (report.result == UNLHA_ERR_CANCELLED)
+        throw platform::WorkStopped();
+    return report;
+}
+
 // The archive's whole listing: the buffer grows until the listing fits.
 QList<ListedMember> listMembers(const QString& archive)
 {
@@ -95,13 +104,13 @@ void checkRoomFor(const QString& archive, const ListedMember& member, const QStr
 QString extractPicture(const QString& archive, const QList<ListedMember>& members, const ListedMember& picture,
     const WorkFolder& folder)
 {
-    ArchiverReport report = CallArchiver(OpenCommandLine(archive, folder.path(), picture.name));
+    ArchiverReport report = unlessStopped(CallArchiver(OpenCommandLine(archive, folder.path(), picture.name)));
     if (report.result == UNLHA_ERR_USAGE) {
         ListedMember all {QStringLiteral("%1 ほか全メンバ").arg(picture.name), 0};
         for (const ListedMember& m : members)
             all.size += m.size;
         checkRoomFor(archive, all, folder.path());
-        report = CallArchiver(OpenCommandLine(archive, folder.path()));
+        report = unlessStopped(CallArchiver(OpenCommandLine(archive, folder.path())));
     }
     if (report.result != UNLHA_OK)
         throw archiverFailure(ArchiverStep::Open, archive, report);
@@ -154,7 +163,7 @@ bool QPXCtrl::SaveQPX(const QImage& srcPic, const QString& strName)
     const QString workBitmap = WorkBitmapPath(folder.path(), strName);
     platform::runLongStep(platform::WorkStep::SavePicture, [&] { platform::savePictureBmp24(srcPic, workBitmap); });
     const ArchiverReport report = platform::runLongStep(platform::WorkStep::Archive,
-        [&] { return CallArchiver(SaveCommandLine(archive, workBitmap)); });
+        [&] { return unlessStopped(CallArchiver(SaveCommandLine(archive, workBitmap))); }, &CancelRunningArchiver);
     if (report.result != UNLHA_OK)
         throw archiverFailure(ArchiverStep::Save, archive, report);
     return true;
@@ -180,7 +189,7 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
     const WorkFolder folder(tempFolder_, WorkFolder::Purpose::Open);
     checkRoomFor(archive, choice.member, folder.path());
     const QString bitmap = platform::runLongStep(platform::WorkStep::Archive,
-        [&] { return extractPicture(archive, members, choice.member, folder); });
+        [&] { return extractPicture(archive, members, choice.member, folder); }, &CancelRunningArchiver);
     try {
         picDmy_->setPicture(platform::runLongStep(platform::WorkStep::LoadPicture, [&] { return platform::loadPicture(bitmap); }));
     } catch (const RuntimeError& e) {

@@ -42,6 +42,7 @@ namespace {
 
 int guardedRun(const char* cmdLine, Report& report)
 {
+    const RunningCall running;
     try {
         return runCommandLine(cmdLine, report);
     } catch (const std::bad_alloc&) {
@@ -78,4 +79,13 @@ extern "C" int UnlhaWithSink(void* /*hwnd*/, const char* cmdLine, UnlhaReportSin
 extern "C" void UnlhaCancel(void)
 {
     unlha::requestCancel();
+}
+
+extern "C" void UnlhaCancelRunning(void)
+{
+    try {
+        unlha::requestCancelRunning();
+    } catch (...) {
+        // a lock that cannot be taken: the calls run to their end
+    }
 }

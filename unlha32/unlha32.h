@@ -21,7 +21,8 @@ enum {
     UNLHA_ERR_WRITE = 6,       /* the archive or an extracted file cannot be written */
     UNLHA_ERR_SKIPPED = 7,     /* e: a member was not extracted because an earlier member of the
                                   same name was (the report names it) */
-    UNLHA_ERR_CANCELLED = 8    /* UnlhaCancel() stopped the command; nothing half-written is left */
+    UNLHA_ERR_CANCELLED = 8    /* UnlhaCancel() or UnlhaCancelRunning() stopped the command;
+                                  nothing half-written is left */
 };
 
 /* Runs one command line:
@@ -49,6 +50,10 @@ int UnlhaWithSink(void* hwnd, const char* cmdLine, UnlhaReportSink sink, void* c
  * it has half-written and returns UNLHA_ERR_CANCELLED. Safe to call from a signal handler. Once
  * called, every later call in the process stops too. */
 void UnlhaCancel(void);
+
+/* As UnlhaCancel(), but only for the calls running now: a call made after they have all returned
+ * runs normally. Not for signal handlers. A call that had already finished its work is not undone. */
+void UnlhaCancelRunning(void);
 
 #ifdef __cplusplus
 }

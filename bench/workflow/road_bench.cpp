@@ -10,7 +10,6 @@
 #include "velmor/engine/sourcepixels.h"
 #include "velmor/shell/frmmain.h"
 #include "tests/support/scripteddialogs.h"
-#include "velmor/shell/viewscale.h"
 #include "platform/component/control.h"
 #include "unlha32/unlha32.h"
 #include "velmor/workflow/copyfile.h"
@@ -219,14 +218,14 @@ void BM_OpenAndPreviewInTheWindow(benchmark::State& state)
     }
     const double n = double(state.iterations());
 
-    // The scaling for display on its own: the decoded photo and the output bitmap, each brought
-    // to the view's size as the window does it.
-    const QImage decoded = platform::loadPicture(s.photo);
+    // The scaling for display on its own: the source grid and the output bitmap, each drawn at
+    // the view's size as the views do it.
     const QImage output = workflow::loadOutputPicture(w.session().OutputTempPath());
+    const QRect placed = w.views().viewport().place(w.views().source().size(), w.picSrc->size(), 1);
     QElapsedTimer t;
     t.start();
-    benchmark::DoNotOptimize(shell::scaledForView(decoded, w.picSrc->size()));
-    benchmark::DoNotOptimize(shell::scaledForView(output, w.picSrc->size()));
+    benchmark::DoNotOptimize(views::PicturePixels::ofGrid(w.session().renderJob().pixels).render(placed, w.picSrc->size()));
+    benchmark::DoNotOptimize(views::PicturePixels::ofPicture(output).render(placed, w.picSrc->size()));
     const double scaling = seconds(t);
     t.restart();
     benchmark::DoNotOptimize(platform::loadPicture(s.photo));
@@ -246,14 +245,3 @@ void BM_OpenAndPreviewInTheWindow(benchmark::State& state)
 BENCHMARK(BM_OpenAndPreviewInTheWindow)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

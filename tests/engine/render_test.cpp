@@ -75,4 +75,26 @@ TEST(FilterRule, RowsAreWrittenWithoutTouchingBytesPastTheirEnd)
     }
 }
 
+// The live preview applies the rule to the pixels a view shows: the same result as a render of the
+// same pixels, whatever the alpha byte, in place or into another row.
+TEST(FilterRule, DisplayedPixelsFollowTheRuleAndComeOutOpaque)
+{
+    const std::uint32_t shown[] = {0xFF000000u, 0x00FFFFFEu, 0x801F140Au, 0xFFA9A9A9u, 0x12345678u};
+    for (const ColorValue colour : {kMono, kSepia, kRed, ColorValue(0x00000180), ColorValue(0x00FFFFFF)}) {
+        const RenderTable table(colour);
+        std::uint32_t out[5] = {};
+        table.renderDisplayed(shown, out, 5);
+        std::uint32_t inPlace[5];
+        std::copy(std::begin(shown), std::end(shown), inPlace);
+        table.renderDisplayed(inPlace, inPlace, 5);
+        for (int x = 0; x < 5; ++x) {
+            const std::uint32_t p = shown[x];
+            const int sum = int(p & 0xFF) + int((p >> 8) & 0xFF) + int((p >> 16) & 0xFF);
+            EXPECT_EQ(out[x], 0xFF000000u | testsupport::referencePixel(colour, sum)) << "colour " << colour << " pixel " << x;
+            EXPECT_EQ(inPlace[x], out[x]);
+        }
+    }
+}
+
 } // namespace
+

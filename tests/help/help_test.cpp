@@ -77,7 +77,7 @@ TEST(Help, EveryAccessKeyOfTheWindowIsListed)
         EXPECT_TRUE(keys.contains(QStringLiteral("<td>Alt+%1</td>").arg(caption.at(amp + 1).toUpper())))
             << control.name;
     }
-    for (const char* key : {"Esc", "F1", "Tab", "Enter"})
+    for (const char* key : {"Esc", "F1", "Tab", "Enter", "Ctrl++", "Ctrl+-", "Ctrl+0", "Ctrl+1"})
         EXPECT_TRUE(keys.contains(QString::fromLatin1(key))) << key;
 }
 

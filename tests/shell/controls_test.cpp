@@ -57,7 +57,10 @@ TEST_F(Controls, EveryControlHasItsNameCaptionPlaceAndInitialState)
         }
     }
     EXPECT_EQ(w.size(), QSize(540, 349)); // 8100 x 5235 twips at 15 twips a pixel
-    EXPECT_EQ(w.minimumSize(), w.maximumSize()) << "the frame is fixed";
+    EXPECT_EQ(w.minimumSize(), w.size()) << "the designed size is the smallest";
+    EXPECT_GT(w.maximumSize().width(), 10000) << "the user may enlarge it";
+    EXPECT_TRUE(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(w.hasRuleSize());
     EXPECT_EQ(w.windowTitle(), QStringLiteral("べるもあ"));
     EXPECT_FALSE(w.windowIcon().isNull());
     EXPECT_TRUE(w.mxbPrv->isHidden());
@@ -71,11 +74,11 @@ TEST_F(Controls, SwatchesShowTheFilterColoursAndTheViewsAreWhiteAndBorderless)
     const engine::ColorValue colours[] = {0x00808080, 0x0040C0C0, 0x004040C0, 0x00C04040, 0x0040C040, 0x00000000};
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(w.picFilt[i]->backColor(), colours[i]) << i;
-    for (shell::PictureBox* view : {w.picSrc, w.picPrev}) {
+    for (views::PictureView* view : {w.picSrc, w.picPrev})
         EXPECT_EQ(view->backColor(), 0x00FFFFFF);
-        view->setPicture(QImage(7, 5, QImage::Format_RGB32));
+    loadSource(7, 5);
+    for (views::PictureView* view : {w.picSrc, w.picPrev})
         EXPECT_EQ(view->size(), QSize(7, 5)) << "a view takes its picture's size, no border added";
-    }
 }
 
 TEST_F(Controls, TabWalksTheDesignedOrder)

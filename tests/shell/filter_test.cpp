@@ -20,19 +20,41 @@ TEST_F(FilterChoice, AnyOptionClickMakesThePreviewStale)
     }
 }
 
-TEST_F(FilterChoice, OnlyTheCustomSwatchOpensTheColourDialog)
+// A swatch does what it looks like: a click, Space or Return chooses its filter, as a click on its
+// option does; only the custom swatch opens the colour dialog, on a double-click.
+TEST_F(FilterChoice, SwatchesChooseTheirFilterAndOnlyTheCustomOneOpensTheColourDialog)
 {
     frmMain& w = open();
     w.show();
     loadSource(2, 2);
-    makePreviewFresh();
-    for (int i = 0; i < 5; ++i) {
+    const engine::ColorValue colours[] = {0x00808080, 0x0040C0C0, 0x004040C0, 0x00C04040, 0x0040C040};
+    for (int i = 4; i >= 0; --i) {
+        SCOPED_TRACE(i);
+        makePreviewFresh();
+        QTest::mouseClick(w.picFilt[i], Qt::LeftButton);
+        EXPECT_TRUE(w.optFilt[i]->isChecked());
+        EXPECT_EQ(w.session().FilterColor(), colours[i]);
+        EXPECT_FALSE(w.session().PreviewFresh()) << "a choice, even of the filter already chosen";
+        EXPECT_EQ(w.views().filter(), colours[i]) << "the live preview follows at once";
         QTest::mouseDClick(w.picFilt[i], Qt::LeftButton);
-        w.picFilt[i]->setFocus();
-        QTest::keyClick(w.picFilt[i], Qt::Key_Return);
+        for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return}) {
+            w.optFilt[(i + 1) % 5]->click();
+            w.picFilt[i]->setFocus();
+            QTest::keyClick(w.picFilt[i], key);
+            EXPECT_TRUE(w.optFilt[i]->isChecked()) << key;
+        }
     }
     EXPECT_TRUE(dialogs->colorRequests.empty());
-    EXPECT_TRUE(w.session().PreviewFresh());
+
+    // The custom swatch: a click chooses ｶｽﾀﾑ without a dialog; a double-click asks for the colour.
+    QTest::mouseClick(w.picFilt[5], Qt::LeftButton);
+    EXPECT_TRUE(w.optFilt[5]->isChecked());
+    EXPECT_TRUE(dialogs->colorRequests.empty());
+    dialogs->colors.push_back(0x00336699);
+    QTest::mouseDClick(w.picFilt[5], Qt::LeftButton);
+    EXPECT_EQ(dialogs->colorRequests.size(), 1u);
+    EXPECT_EQ(w.session().FilterColor(), 0x00336699u);
+    EXPECT_EQ(w.views().filter(), 0x00336699u);
 }
 
 TEST_F(FilterChoice, TheFocusedCustomSwatchOpensTheColourDialogOnReturnOrSpace)

@@ -2,6 +2,7 @@
 
 #include "velmor/engine/renderfilter.h"
 
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
@@ -67,21 +68,30 @@ TEST_F(Keys, F1WorksDuringARender)
     EXPECT_EQ(helpOpened.size(), 1);
 }
 
-TEST_F(Keys, EscapeQuitsWhenIdleAndDoesNothingDuringARender)
+TEST_F(Keys, EscapeQuitsWhenIdleAndStopsARender)
 {
     frmMain& w = open();
     w.show();
-    loadSource(4, 3);
+    loadSource(300, 200);
+    w.cmdPrev->click();
+    const QString earlier = w.session().OutputTempPath();
+    ASSERT_TRUE(w.session().PreviewFresh());
+
+    // Escape in the middle of the next render: it stops, and the earlier preview stays fresh.
     QTimer::singleShot(0, &w, [&] { QTest::keyClick(w.txtFile, Qt::Key_Escape); });
     w.cmdPrev->click();
     QCoreApplication::processEvents();
     EXPECT_TRUE(w.isVisible());
-    EXPECT_FALSE(w.session().OutputTempPath().isEmpty()) << "the render ran to its end";
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(w.session().OutputTempPath(), earlier);
+    EXPECT_TRUE(w.session().PreviewFresh());
+    EXPECT_EQ(tempFiles(), QStringList{QFileInfo(earlier).fileName()}) << "the stopped render left nothing";
+    EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+    EXPECT_FALSE(w.mxbPrv->isVisible());
 
-    const QString output = w.session().OutputTempPath();
     QTest::keyClick(w.txtFile, Qt::Key_Escape);
     EXPECT_FALSE(w.isVisible());
-    EXPECT_FALSE(QFile::exists(output)) << "quitting cleaned up";
+    EXPECT_FALSE(QFile::exists(earlier)) << "quitting cleaned up";
 }
 
 } // namespace

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstring>
 #include <string_view>
+#include <atomic>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -370,6 +372,37 @@ TEST(Archiver, ExistingFileIsReplacedWholeAndAFailedMemberLeavesItAlone)
     EXPECT_EQ(callUnlha("e " + (dir / "good.lzh") + " " + dir.path().string() + "/").code, UNLHA_OK);
     EXPECT_EQ(readFile(dir / "keep.txt"), test::textBytes(4000));
     EXPECT_EQ(test::listFolder(dir.path()), (std::vector<std::string>{"bad.lzh", "good.lzh", "keep.txt"}));
+}
+
+// A window's Escape stops the call that runs and no other: the archive it was adding to is left as
+// it was, nothing half-written stays beside it, and the next call runs as usual.
+TEST(Archiver, CancellingTheRunningCallLeavesTheArchiveAndSparesLaterCalls)
+{
+    ScratchDir dir;
+    const std::string arc = dir / "keep.qpx";
+    writeFile(dir / "small.bmp", test::textBytes(3000));
+    ASSERT_EQ(callUnlha("a " + arc + " " + (dir / "small.bmp")).code, UNLHA_OK);
+    const Bytes before = readFile(arc);
+    writeFile(dir / "large.bmp", test::randomBytes(48u << 20, 7));
+
+    UnlhaCancelRunning(); // with no call running it is forgotten
+    std::atomic<bool> done{false};
+    test::CallResult stopped{};
+    std::thread call([&] {
+        stopped = callUnlha("a " + arc + " " + (dir / "large.bmp"));
+        done = true;
+    });
+    while (!done) {
+        UnlhaCancelRunning();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    call.join();
+    EXPECT_EQ(stopped.code, UNLHA_ERR_CANCELLED) << stopped.output;
+    EXPECT_EQ(readFile(arc), before);
+    EXPECT_EQ(test::listFolder(dir.path()), (std::vector<std::string>{"keep.qpx", "large.bmp", "small.bmp"}));
+
+    const auto after = callUnlha("a " + arc + " " + (dir / "small.bmp"));
+    EXPECT_EQ(after.code, UNLHA_OK) << after.output;
 }
 
 TEST(Archiver, PipesAndLinksAreNotReadAsFiles)

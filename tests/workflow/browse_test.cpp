@@ -39,14 +39,14 @@ TEST_F(Browse, OpensEachKindOfPictureIntoViewGridAndField)
     EXPECT_EQ(r.fileName, pictures + QStringLiteral("sample.gif")) << "the dialog opens at the last path chosen";
 }
 
-TEST_F(Browse, OpeningEmptiesThePreviewAndMakesItStale)
+TEST_F(Browse, OpeningShowsTheNewPictureLiveInThePreviewAndMakesItStale)
 {
     frmMain& w = open();
     browse(write(QStringLiteral("png")));
     w.cmdPrev->click();
     ASSERT_TRUE(w.session().PreviewFresh());
     browse(write(QStringLiteral("bmp"), QStringLiteral("small.bmp"), sample(5, 4)));
-    EXPECT_TRUE(w.picPrev->picture().isNull());
+    EXPECT_TRUE(w.views().rendered().isNull()) << "the live preview of the new picture, not the old output";
     EXPECT_FALSE(w.session().PreviewFresh());
     EXPECT_TRUE(w.cmdPrev->isEnabled());
     EXPECT_TRUE(w.cmdMake->isEnabled());
@@ -60,13 +60,13 @@ TEST_F(Browse, CancelLeavesEverythingAsItWas)
     browse(path);
     w.cmdPrev->click();
     const QString output = w.session().OutputTempPath();
-    const QImage preview = w.picPrev->picture();
+    const QImage preview = w.views().rendered();
 
     dialogs->files.push_back(std::nullopt);
     w.cmdBrws->click();
     EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(w.txtFile->text(), path);
-    EXPECT_EQ(w.picPrev->picture(), preview);
+    EXPECT_EQ(w.views().rendered(), preview);
     EXPECT_TRUE(w.session().PreviewFresh());
     EXPECT_EQ(w.session().OutputTempPath(), output);
     EXPECT_TRUE(QFile::exists(output));

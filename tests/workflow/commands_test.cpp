@@ -31,7 +31,7 @@ struct Commands : testing::Test {
         QImage picture(3, 2, QImage::Format_RGB888);
         picture.fill(Qt::darkCyan);
         ASSERT_TRUE(picture.save(path(name), "BMP"));
-        workflow::openPicture(session, path(name), {temp, nullptr, {}});
+        workflow::openPicture(session, path(name), {temp, nullptr, {}, {}, {}});
     }
     // Stands in for the window's render: the output is the bytes given, its path handed back.
     workflow::RenderOutput renderWriting(const QByteArray& bytes)
@@ -72,7 +72,7 @@ TEST_F(Commands, OpenReadsTheWholePictureAndLeavesNoTemporaryFile)
     EXPECT_TRUE(session.OpenedFile().has_value());
     EXPECT_TRUE(leftInTemp().isEmpty()) << leftInTemp().join(' ').toStdString();
 
-    const QString message = failure([&] { workflow::openPicture(session, path("missing.jpg"), {temp, nullptr, {}}); });
+    const QString message = failure([&] { workflow::openPicture(session, path("missing.jpg"), {temp, nullptr, {}, {}, {}}); });
     EXPECT_TRUE(message.startsWith(QStringLiteral("画像を開けませんでした。\n\n"))) << message.toStdString();
     EXPECT_TRUE(session.SourceTempPath().isEmpty());
     EXPECT_TRUE(leftInTemp().isEmpty());

@@ -32,7 +32,7 @@ TEST_F(CreateFormats, APhotoSavedAsEachFormatKeepsItsMetadataAndStandsUpright)
             EXPECT_EQ(tags[QLatin1String(tag)], source[QLatin1String(tag)]) << name << " " << tag;
         EXPECT_EQ(tags[QStringLiteral("EXIF:Orientation")].toInt(1), 1) << name;
         EXPECT_EQ(profileOf(out), profileOf(photo)) << name;
-        EXPECT_EQ(QImageReader(out).size(), w.picSrc->picture().size()) << name << " stands as the window shows it";
+        EXPECT_EQ(QImageReader(out).size(), w.views().source().size()) << name << " stands as the window shows it";
     }
     EXPECT_TRUE(tempFiles().isEmpty());
     // Each Create proposed the photo's name with the filter's caption.

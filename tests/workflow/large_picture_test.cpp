@@ -54,7 +54,7 @@ TEST_F(LargePicture, OpensPreviewsAndCreatesAtFullSizeWithTheWindowOnTheScreen)
         EXPECT_EQ(w.mxbPrv->Max(), s.picture.height()) << "the bar counts the picture's own rows";
         const QByteArray expected = expectedOutput(path, 0x0040C0C0); // sepia
         EXPECT_EQ(testsupport::readFile(w.session().OutputTempPath()), expected);
-        EXPECT_EQ(w.picPrev->picture().size(), s.displayed) << "the preview at the source's scale";
+        EXPECT_EQ(w.picPrev->displayed().pixels.size(), s.displayed) << "the preview at the source's scale";
         expectAllInSight(w, s.displayed);
 
         create(pictures + QStringLiteral("out.bmp"));
@@ -68,7 +68,7 @@ TEST_F(LargePicture, OpensPreviewsAndCreatesAtFullSizeWithTheWindowOnTheScreen)
     EXPECT_EQ(w.twips().left(w.picPrev), 4215.0f);
     EXPECT_EQ(w.twips().toTwips(w.frameGeometry().width()), w.layoutBase().BaseFormWidth);
     EXPECT_EQ(w.twips().toTwips(w.frameGeometry().height()), w.layoutBase().BaseFormHeight + 1680);
-    EXPECT_EQ(w.picSrc->picture().size(), QSize(100, 300));
+    EXPECT_EQ(w.picSrc->displayed().pixels.size(), QSize(100, 300));
 }
 
 TEST_F(LargePicture, APictureThatFitsExactlyIsShownAtItsOwnSize)
@@ -102,7 +102,7 @@ TEST_F(LargePicture, OnASmallerScreenTheViewsShrinkAndTheFilesStayFullSize)
     EXPECT_LE(w.frameGeometry().width(), 1024);
     EXPECT_GE(w.frameGeometry().width(), 1020) << "as large as the screen allows";
     expectAllInSight(w, smaller);
-    EXPECT_EQ(w.picPrev->picture().size(), smaller);
+    EXPECT_EQ(w.picPrev->displayed().pixels.size(), smaller);
 
     // A larger screen again leaves the views as they are; the next picture opened uses it.
     screenArea = QRect(0, 0, 1280, 1024);

@@ -97,4 +97,59 @@ TEST(LongWork, AListenerRestoresTheOneBeforeIt)
     EXPECT_EQ(outer, 1);
 }
 
+// A stop asked for while a step runs: a step that cannot be interrupted is waited for and its
+// result thrown away; no later step begins; an interruptible one is asked until it ends.
+TEST(LongWork, AStopThrowsAwayWhatRunsAndLetsNoFurtherStepBegin)
+{
+    platform::LongWorkListener listener([](WorkStep) {});
+    std::atomic<bool> stopped{false};
+    QTimer::singleShot(0, [&] {
+        listener.requestStop();
+        stopped = true;
+    });
+    bool finished = false;
+    EXPECT_THROW(platform::runLongStep(WorkStep::SavePicture, [&] {
+        finished = waitForTimer(stopped);
+        return 1;
+    }), platform::WorkStopped);
+    EXPECT_TRUE(finished) << "the step ran to its end before its result was thrown away";
+    EXPECT_TRUE(listener.stopRequested());
+
+    bool began = false;
+    EXPECT_THROW(platform::runLongStep(WorkStep::LoadPicture, [&] { began = true; }), platform::WorkStopped);
+    EXPECT_FALSE(began);
+}
+
+TEST(LongWork, AnInterruptibleStepIsAskedUntilItEndsAndWorkItFinishedFirstStands)
+{
+    {
+        platform::LongWorkListener listener([](WorkStep) {});
+        std::atomic<int> asked{0};
+        QTimer::singleShot(0, [&] { listener.requestStop(); });
+        // The step reaches its interruptible part only after the first request: it is asked again.
+        EXPECT_THROW(platform::runLongStep(WorkStep::Archive, [&] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+            while (asked < 3 && std::chrono::steady_clock::now() < deadline)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            throw platform::WorkStopped();
+        }, [&] { ++asked; }), platform::WorkStopped);
+        EXPECT_GE(asked, 3);
+    }
+    {
+        platform::LongWorkListener listener([](WorkStep) {});
+        std::atomic<bool> stopped{false};
+        QTimer::singleShot(0, [&] {
+            listener.requestStop();
+            stopped = true;
+        });
+        const int result = platform::runLongStep(WorkStep::Archive, [&] { return waitForTimer(stopped) ? 7 : 0; }, [] {});
+        EXPECT_EQ(result, 7) << "done before it could be stopped: it stands";
+    }
+    // A new listener starts without the stop of the one before.
+    platform::LongWorkListener next([](WorkStep) {});
+    EXPECT_FALSE(next.stopRequested());
+    EXPECT_EQ(platform::runLongStep(WorkStep::Archive, [] { return 3; }), 3);
+}
+
 } // namespace
+

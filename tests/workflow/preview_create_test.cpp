@@ -24,7 +24,7 @@ TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
             ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
             EXPECT_EQ(testsupport::readFile(w.session().OutputTempPath()), expectedOutput(path, colours[i]));
             EXPECT_TRUE(w.session().PreviewFresh());
-            EXPECT_EQ(w.picPrev->picture().convertToFormat(QImage::Format_RGB32),
+            EXPECT_EQ(w.views().rendered().convertToFormat(QImage::Format_RGB32),
                 platform::loadPicture(w.session().OutputTempPath()).convertToFormat(QImage::Format_RGB32));
             // Each preview replaces the file of the one before: one output in the folder.
             EXPECT_EQ(tempFiles(), QStringList{QFileInfo(w.session().OutputTempPath()).fileName()});
@@ -35,7 +35,7 @@ TEST_F(PreviewCreate, EveryFilterOverEveryKindGivesTheEnginesExactResult)
 TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
 {
     frmMain& w = open();
-    RenderCounter counter(w.cmdQuit);
+    RenderCounter counter(w);
     browse(write(QStringLiteral("jpg")));
     w.optFilt[1]->click();
     w.cmdPrev->click();
@@ -48,7 +48,7 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     EXPECT_FALSE(QFile::exists(output));
     EXPECT_TRUE(w.session().OutputTempPath().isEmpty());
     EXPECT_FALSE(w.session().PreviewFresh());
-    EXPECT_FALSE(w.picPrev->picture().isNull()) << "the view keeps the last preview";
+    EXPECT_FALSE(w.views().rendered().isNull()) << "the view keeps the last preview";
 
     // The second Create in a row renders again; a name the formats do not know still gets the
     // bitmap bytes, and a .PNG name a PNG of the same pixels.
@@ -73,17 +73,21 @@ TEST_F(PreviewCreate, CreateRightAfterPreviewWritesExactlyWhatThePreviewShowed)
     EXPECT_EQ(r.fileName, pictures + QStringLiteral("sample_ｾﾋﾟｱ.bmp"));
 }
 
-TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThePreviewAlone)
+// The preview never shows another filter than the one chosen: the monochrome output gives way to
+// the live blue preview, and Create's render of blue does not take the preview's place.
+TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterBesideTheLivePreview)
 {
     frmMain& w = open();
     const QString path = write(QStringLiteral("bmp"));
     browse(path);
     w.cmdPrev->click();
-    const QImage preview = w.picPrev->picture();
+    ASSERT_FALSE(w.views().rendered().isNull());
     w.optFilt[3]->click();
+    EXPECT_TRUE(w.views().rendered().isNull()) << "the live preview of blue";
     create(pictures + QStringLiteral("blue.bmp"));
     EXPECT_EQ(testsupport::readFile(pictures + QStringLiteral("blue.bmp")), expectedOutput(path, 0x00C04040));
-    EXPECT_EQ(w.picPrev->picture(), preview);
+    EXPECT_TRUE(w.views().rendered().isNull());
+    EXPECT_EQ(w.views().filter(), 0x00C04040u);
     EXPECT_TRUE(tempFiles().isEmpty());
 }
 
@@ -92,7 +96,7 @@ TEST_F(PreviewCreate, CreateAfterTheFilterChangedRendersTheNewFilterAndLeavesThe
 TEST_F(PreviewCreate, CreateAfterOpeningAnotherPictureWritesTheNewPicture)
 {
     frmMain& w = open();
-    RenderCounter counter(w.cmdQuit);
+    RenderCounter counter(w);
     browse(write(QStringLiteral("png"), QStringLiteral("first.png"), sample(37, 23)));
     w.optFilt[1]->click(); // sepia
     w.cmdPrev->click();
@@ -125,7 +129,7 @@ TEST_F(PreviewCreate, CreateReplacesAnExistingFileWhole)
 TEST_F(PreviewCreate, AFailedCreateKeepsTheOutputForARetryWithoutRendering)
 {
     frmMain& w = open();
-    RenderCounter counter(w.cmdQuit);
+    RenderCounter counter(w);
     const QString path = write(QStringLiteral("gif"));
     browse(path);
     QDir().mkpath(pictures + QStringLiteral("a-folder.bmp"));
@@ -150,7 +154,7 @@ TEST_F(PreviewCreate, AFailedCreateKeepsTheOutputForARetryWithoutRendering)
 TEST_F(PreviewCreate, CancellingTheSaveDialogRendersWritesAndDeletesNothing)
 {
     frmMain& w = open();
-    RenderCounter counter(w.cmdQuit);
+    RenderCounter counter(w);
     browse(write(QStringLiteral("png")));
     w.cmdPrev->click();
     const QString output = w.session().OutputTempPath();
@@ -174,7 +178,7 @@ TEST_F(PreviewCreate, AFailedRenderIsReportedAndGivesTheCommandsBack)
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
     EXPECT_FALSE(w.mxbPrv->isVisible());
     EXPECT_FALSE(w.session().PreviewFresh());
-    EXPECT_TRUE(w.picPrev->picture().isNull());
+    EXPECT_TRUE(w.views().rendered().isNull());
 }
 
 TEST_F(PreviewCreate, ClosingTheWindowDuringAPreviewLeavesNothingBehind)

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QProcess>
 #include <QTimer>
+#include <QtTest/QTest>
 #include <cstring>
 #include <functional>
 
@@ -110,13 +111,14 @@ struct DuringTheCall {
     int steps = 0;
     engine::ColorValue barColor = 0;
 
-    void watch(frmMain& w)
+    // The bar over the preview counts a save, the one over the source view an open.
+    void watch(frmMain& w, shell::MoxelBar* bar)
     {
-        QTimer::singleShot(0, &w, [this, &w] {
+        QTimer::singleShot(0, &w, [this, &w, bar] {
             seen = true;
-            barShown = w.mxbPrv->isVisible();
-            steps = w.mxbPrv->Max();
-            barColor = w.mxbPrv->BarColor();
+            barShown = bar->isVisible();
+            steps = bar->Max();
+            barColor = bar->BarColor();
             commandsDisabled = !w.cmdBrws->isEnabled() && !w.Frame1->isEnabled() && !w.cmdPrev->isEnabled()
                 && !w.cmdMake->isEnabled() && !w.cmdQuit->isEnabled();
             w.close(); // held back until the call has returned
@@ -135,7 +137,7 @@ TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks
 
     const QString archive = pictures + QStringLiteral("sea.qpx");
     DuringTheCall saving;
-    saving.watch(w);
+    saving.watch(w, w.mxbPrv);
     create(archive);
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(saving.seen) << "no event was handled while the QPX file was written";
@@ -152,13 +154,14 @@ TEST_F(QpxRoad, TheWindowKeepsHandlingEventsAndShowsProgressWhileTheControlWorks
 
     w.show();
     DuringTheCall opening;
-    opening.watch(w);
+    opening.watch(w, w.mxbSrc);
     browse(archive);
     ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(opening.seen);
     EXPECT_TRUE(opening.barShown);
     EXPECT_TRUE(opening.commandsDisabled);
-    EXPECT_EQ(opening.steps, 2);
+    EXPECT_EQ(opening.steps, 4) << "the archive unpacked, its bitmap read, the source bitmap written and read";
+    EXPECT_EQ(w.mxbSrc->Value(), 4);
     EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
     EXPECT_EQ(w.session().SourcePixels().width, 37);
 }
@@ -227,4 +230,69 @@ TEST_F(QpxRoad, ClosingTheWindowDuringAQpxStepWaitsForItThenLeavesNothingBehind)
     }
 }
 
+// Escape during each step of writing or reading a QPX file stops it: nothing is written (an
+// archive already there stays byte for byte), the control's work folders are gone, and the window,
+// the session and the temporary folder are as they were before the command.
+TEST_F(QpxRoad, EscapeDuringEachQpxStepStopsItAndLeavesEverythingAsItWas)
+{
+    frmMain& w = open();
+    w.show();
+    // Large enough that the archiver is still at work when Escape comes.
+    const QString photo = write(QStringLiteral("png"), QStringLiteral("photo.png"), sample(2000, 1500));
+    const QString small = write(QStringLiteral("png"));
+    const QString archive = pictures + QStringLiteral("sea.qpx");
+    browse(small);
+    create(archive); // an archive already there, which a stopped save must leave alone
+    const QByteArray archiveBefore = testsupport::readFile(archive);
+    browse(photo);
+    w.optFilt[1]->click();
+    w.cmdPrev->click();
+    const QString output = w.session().OutputTempPath();
+    ASSERT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+
+    // Presses Escape once the given number of steps has ended, that is during the next one.
+    auto escapeAfter = [&](shell::MoxelBar* bar, int done, const std::function<void()>& command) {
+        bool pressed = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            if (!pressed && bar->isVisible() && bar->Value() >= done) {
+                pressed = true;
+                QTest::keyClick(w.txtFile, Qt::Key_Escape);
+            }
+        });
+        timer.start(0);
+        command();
+        timer.stop();
+        EXPECT_TRUE(pressed);
+    };
+    auto expectAsBefore = [&] {
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_TRUE(messages.isEmpty()) << messages.join(QLatin1Char('\n')).toStdString();
+        EXPECT_EQ(w.txtFile->text(), photo);
+        EXPECT_EQ(w.views().source().size(), QSize(2000, 1500));
+        EXPECT_TRUE(w.session().PreviewFresh());
+        EXPECT_EQ(w.session().OutputTempPath(), output);
+        EXPECT_EQ(tempFiles(), QStringList{QFileInfo(output).fileName()});
+        EXPECT_TRUE(controlFiles().isEmpty()) << controlFiles().join(QLatin1Char(' ')).toStdString();
+        EXPECT_EQ(w.commandState(), CommandState::SourceLoaded);
+        EXPECT_FALSE(w.mxbPrv->isVisible());
+        EXPECT_FALSE(w.mxbSrc->isVisible());
+    };
+
+    // Saving: the output read as a picture, the control's work bitmap, the archive.
+    for (int done = 0; done < 3; ++done) {
+        SCOPED_TRACE(testing::Message() << "saving, Escape after " << done << " steps");
+        escapeAfter(w.mxbPrv, done, [&] { create(archive); });
+        expectAsBefore();
+        EXPECT_EQ(testsupport::readFile(archive), archiveBefore) << "nothing was written";
+    }
+    // Opening: the archive unpacked, its bitmap read, the source bitmap written and read back.
+    for (int done = 0; done < 4; ++done) {
+        SCOPED_TRACE(testing::Message() << "opening, Escape after " << done << " steps");
+        escapeAfter(w.mxbSrc, done, [&] { browse(archive); });
+        expectAsBefore();
+    }
+}
+
 } // namespace
+

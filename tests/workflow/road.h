@@ -106,10 +106,12 @@ struct RoadFixture : WindowFixture {
 // Counts renders by the window's passes through its Rendering state.
 struct RenderCounter : QObject {
     int renders = 0;
-    explicit RenderCounter(QWidget* quit) { quit->installEventFilter(this); }
+    const frmMain& window;
+    explicit RenderCounter(const frmMain& w) : window(w) { w.cmdQuit->installEventFilter(this); }
     bool eventFilter(QObject* o, QEvent* e) override
     {
-        if (e->type() == QEvent::EnabledChange && !static_cast<QWidget*>(o)->isEnabled())
+        if (e->type() == QEvent::EnabledChange && !static_cast<QWidget*>(o)->isEnabled()
+            && window.activity() == Activity::Rendering)
             ++renders;
         return false;
     }

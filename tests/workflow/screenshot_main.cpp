@@ -1,6 +1,8 @@
-// Makes the documentation's screenshot of the window showing a sepia preview: the real window,
-// driven through scripted dialogs, on a real X server. Run under xvfb-run with a window manager
-// (docs/screenshots/make.sh), so that the title bar is drawn too.
+// Makes the documentation's screenshots of the real window, driven through scripted dialogs, on a
+// real X server: a generated photo previewed in sepia, or (--live) a real photo with 赤 chosen and
+// Preview not pressed, as the window opens for it and then maximised at 100 % on a detail. Run
+// under xvfb-run with a window manager (docs/screenshots/make.sh), so that the title bar is drawn
+// too.
 
 #include "velmor/shell/frmmain.h"
 #include "velmor/dialogs/japanese.h"
@@ -8,6 +10,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
@@ -75,31 +78,85 @@ void grab(QWidget& w, const QString& path)
     w.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).save(path);
 }
 
+// The real window with a private temporary folder and settings, its dialogs scripted.
+struct ShotWindow {
+    QTemporaryDir work;
+    std::shared_ptr<dialogs::ScriptedDialogs> dialogs = std::make_shared<dialogs::ScriptedDialogs>();
+    frmMain w{services()};
+
+    shell::Services services()
+    {
+        shell::Services s;
+        s.dialogs = dialogs;
+        s.tempFolder = [this] { return work.path() + QStringLiteral("/"); };
+        s.settingsFile = work.path() + QStringLiteral("/Velmor.ini");
+        return s;
+    }
+    // Started and shown near the screen's corner; false when it cannot start.
+    bool start()
+    {
+        if (!w.Form_Load())
+            return false;
+        w.move(20, 20);
+        w.show();
+        return true;
+    }
+};
+
+// The live preview of 赤 over a real photo, Preview not pressed: the window as it opens for the
+// photo, then maximised at 100 % with detail (a point of the photo, in its own pixels) at the
+// views' centre. The files are named <name>.png and <name>-100.png.
+int liveShots(const QString& folder, const QString& photo, const QString& name, QPoint detail)
+{
+    ShotWindow shot;
+    if (!shot.start())
+        return 1;
+    frmMain& w = shot.w;
+    const auto& dialogs = shot.dialogs;
+    dialogs->files.push_back(photo);
+    w.cmdBrws->click();
+    wait(1500); // the window manager places the grown window
+    w.optFilt[2]->click();
+    grab(w, folder + QStringLiteral("/%1.png").arg(name));
+
+    w.showMaximized();
+    wait(1500);
+    QKeyEvent ctrl1(QEvent::KeyPress, Qt::Key_1, Qt::ControlModifier, QStringLiteral("1"));
+    QApplication::sendEvent(w.cmdQuit, &ctrl1); // 100 %, the picture's centre at the views' centre
+    const QSize size = w.views().source().size();
+    const QPointF centre(size.width() / 2.0, size.height() / 2.0);
+    emit w.picSrc->panRequested((centre - QPointF(detail)) * w.viewScale()); // dragged to the detail
+    grab(w, folder + QStringLiteral("/%1-100.png").arg(name));
+    w.close();
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    if (argc < 3) {
-        qWarning("usage: velmor_screenshot <output folder> <pictures folder>");
+    const bool live = argc == 6 && QByteArray(argv[1]) == "--live";
+    if (argc < 3 || (QByteArray(argv[1]) == "--live" && !live)) {
+        qWarning("usage: velmor_screenshot <output folder> <pictures folder>\n"
+                 "       velmor_screenshot --live <output folder> <photo> <name> <x>,<y>");
         return 2;
+    }
+    dialogs::installJapaneseTranslations(app);
+    QApplication::setFont(dialogs::japaneseUiFont());
+    if (live) {
+        const QStringList at = QString::fromLocal8Bit(argv[5]).split(QLatin1Char(','));
+        return liveShots(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]),
+            QString::fromLocal8Bit(argv[4]), QPoint(at.value(0).toInt(), at.value(1).toInt()));
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     const QString pictures = QString::fromLocal8Bit(argv[2]);
-    dialogs::installJapaneseTranslations(app);
-    QApplication::setFont(dialogs::japaneseUiFont());
 
-    QTemporaryDir work;
-    auto dialogs = std::make_shared<dialogs::ScriptedDialogs>();
-    shell::Services services;
-    services.dialogs = dialogs;
-    services.tempFolder = [&] { return work.path() + QStringLiteral("/"); };
-    services.settingsFile = work.path() + QStringLiteral("/Velmor.ini");
-    frmMain w(services);
-    if (!w.Form_Load())
+    ShotWindow shot;
+    if (!shot.start())
         return 1;
-    w.move(20, 20);
-    w.show();
+    frmMain& w = shot.w;
+    const auto& dialogs = shot.dialogs;
 
     const QString picture = QDir(pictures).filePath(QStringLiteral("landscape.jpg"));
     scene().save(picture, "JPG", 90);

@@ -47,4 +47,13 @@ void RenderTable::renderPixels(const std::uint8_t* src, std::uint8_t* dst, int w
     dst[2] = static_cast<std::uint8_t>(v >> 16);
 }
 
+void RenderTable::renderDisplayed(const std::uint32_t* src, std::uint32_t* dst, int width) const
+{
+    // A table entry is blue | green << 8 | red << 16: the displayed word's own layout.
+    for (int x = 0; x < width; ++x) {
+        const std::uint32_t p = src[x];
+        dst[x] = 0xFF000000u | table_[(p & 0xFF) + ((p >> 8) & 0xFF) + ((p >> 16) & 0xFF)];
+    }
+}
+
 } // namespace engine

@@ -33,6 +33,10 @@ public:
     // Tints width pixels of three bytes from src into dst (blue, green, red each).
     void renderPixels(const std::uint8_t* src, std::uint8_t* dst, int width) const;
 
+    // The same rule over pixels as a screen shows them: 32-bit words 0xAARRGGBB, whose alpha is
+    // ignored and written as 0xFF. src and dst may be the same.
+    void renderDisplayed(const std::uint32_t* src, std::uint32_t* dst, int width) const;
+
     // The output pixel for one source pixel, packed blue | green << 8 | red << 16.
     std::uint32_t pixelFor(int sum) const { return table_[static_cast<std::size_t>(sum)]; }
 

@@ -13,6 +13,10 @@ struct DesignedControl {
     float left, top, width, height;
 };
 
+// The window's client area as designed (twips): its first size, and the smallest it takes.
+inline constexpr float kDesignedClientWidth = 8100;
+inline constexpr float kDesignedClientHeight = 5235;
+
 inline constexpr std::array<DesignedControl, 24> kDesignedControls{{
     {"Label1", "ファイル(&F)：", 120, 135, 930, 180},
     {"txtFile", "", 1155, 90, 5715, 285},

@@ -5,6 +5,7 @@
 #include "platform/qpxclient/qpxclient.h"
 #include "platform/tempfolder.h"
 #include "velmor/engine/filters.h"
+#include "velmor/shell/accessiblenames.h"
 #include "velmor/shell/captions.h"
 #include "velmor/shell/controltable.h"
 #include "velmor/shell/framestyle.h"
@@ -48,7 +49,7 @@ void setCaption(QWidget* control, const QString& caption)
 
 frmMain::frmMain(shell::Services services, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-              | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint)
+              | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint)
     , cdlFile(this, services.dialogs ? services.dialogs : dialogs::qtDialogBackend())
     , services_(std::move(services))
     , twips_(services_.twipsPerPixel)
@@ -57,11 +58,17 @@ frmMain::frmMain(shell::Services services, QWidget* parent)
     setWindowTitle(QStringLiteral("べるもあ"));
     setWindowIcon(QIcon(QPixmap::fromImage(shell::velmorIconImage())));
     setFont(dialogs::japaneseUiFont());
-    setFixedSize(twips_.toPixels(8100), twips_.toPixels(5235));
+    // Opens at its designed size, which is also the smallest it takes; the user may then enlarge it.
+    const QSize designed(twips_.toPixels(shell::kDesignedClientWidth), twips_.toPixels(shell::kDesignedClientHeight));
+    setMinimumSize(designed);
+    resize(designed);
+    ruleSize_ = designed;
     createControls();
     placeControls();
     fitCaptions();
-    connect(picSrc, &shell::PictureBox::resized, this, &frmMain::picSrc_Resize);
+    ruleViewSize_ = picSrc->size();
+    shell::nameControls(*this);
+    connect(picSrc, &views::PictureView::resized, this, &frmMain::picSrc_Resize);
 
     // qpxFile: the QPX control, found by its programmatic identifier. Without it (not registered,
     // module gone) the window still works for every other kind of picture, and a QPX name gets a
@@ -95,10 +102,11 @@ void frmMain::createControls()
         picFilt[i] = new shell::PictureBox(Frame1);
         picFilt[i]->setBorder(true);
         picFilt[i]->setBackColor(engine::filterColor(i, customColor_));
-        picFilt[i]->setFocusPolicy(Qt::TabFocus);
+        picFilt[i]->setFocusPolicy(Qt::StrongFocus);
         optFilt[i] = new QRadioButton(Frame1);
+        connect(picFilt[i], &shell::PictureBox::clicked, this, [this, i] { picFilt_Click(i); });
         connect(picFilt[i], &shell::PictureBox::doubleClicked, this, [this, i] { picFilt_DblClick(i); });
-        connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_DblClick(i); });
+        connect(picFilt[i], &shell::PictureBox::activated, this, [this, i] { picFilt_KeyActivate(i); });
         // A click is a choice even on the selected option; a selection made otherwise is one too.
         connect(optFilt[i], &QRadioButton::clicked, this, [this, i] { optFilt_Click(i); });
         connect(optFilt[i], &QRadioButton::toggled, this, [this, i](bool on) {
@@ -106,22 +114,23 @@ void frmMain::createControls()
                 optFilt_Click(i);
         });
     }
-    optFilt[0]->setChecked(true);
     cmdPrev = new QPushButton(this);
     cmdMake = new QPushButton(this);
     Label2 = new QLabel(this);
     labPrev = new QLabel(this);
-    picSrc = new shell::PictureBox(this);
-    picPrev = new shell::PictureBox(this);
-    for (shell::PictureBox* view : {picSrc, picPrev}) {
-        view->setAutoSize(true);
-        view->setBackColor(0x00FFFFFF);
-    }
-    views_ = std::make_unique<shell::PictureViews>(*picSrc, *picPrev);
+    picSrc = new views::PictureView(this);
+    picPrev = new views::PictureView(this);
+    picSrc->setHint(QStringLiteral("「参照(B)...」で画像を開くか、ここに画像をドロップしてください。"));
+    views_ = std::make_unique<views::PictureViews>(*picSrc, *picPrev);
+    optFilt[0]->setChecked(true); // and the live preview shows its filter
     cmdQuit = new QPushButton(this);
     mxbPrv = new shell::MoxelBar(this);
     mxbPrv->raise(); // drawn over picPrev
     mxbPrv->hide();
+    mxbSrc = new shell::MoxelBar(this);
+    mxbSrc->setObjectName(QStringLiteral("mxbSrc"));
+    mxbSrc->raise(); // drawn over picSrc
+    mxbSrc->hide();
 }
 
 void frmMain::placeControls()
@@ -145,6 +154,8 @@ void frmMain::placeControls()
         }
     }
     setObjectName(QStringLiteral("frmMain"));
+    // The open's bar lies over the source view as mxbPrv lies over the preview.
+    mxbSrc->setGeometry(picSrc->x(), mxbPrv->y(), picSrc->width(), mxbPrv->height());
     txtFile->setFocus();
 }
 
@@ -290,11 +301,18 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
         Form_KeyDown(KeyCode, key->modifiers());
         if (KeyCode == 0)
             return true;
-        // cmdQuit is the cancel button: Escape presses it while it is enabled.
+        // cmdQuit is the cancel button: Escape presses it while it is enabled, and stops the long
+        // work that disables it.
         if (KeyCode == Qt::Key_Escape && cmdQuit->isEnabled()) {
             cmdQuit->click();
             return true;
         }
+        if (KeyCode == Qt::Key_Escape && activity_ != Activity::Idle) {
+            stopWork();
+            return true;
+        }
+        if (zoomKey(KeyCode, key->modifiers()))
+            return true;
     }
     return QWidget::eventFilter(watched, event);
 }
@@ -328,12 +346,28 @@ void frmMain::Form_Unload()
 void frmMain::optFilt_Click(int Index)
 {
     workflow::chooseFilter(session_, engine::filterColor(Index, customColor_));
+    refreshPreview();
+}
+
+void frmMain::picFilt_Click(int Index)
+{
+    // As a click on the swatch's option: a choice even when it is already selected.
+    optFilt[Index]->click();
+}
+
+void frmMain::picFilt_KeyActivate(int Index)
+{
+    if (Index == engine::kCustomFilter)
+        picFilt_DblClick(Index);
+    else
+        picFilt_Click(Index);
 }
 
 void frmMain::setCustomColor(engine::ColorValue color)
 {
     customColor_ = color;
     picFilt[engine::kCustomFilter]->setBackColor(color);
+    picFilt[engine::kCustomFilter]->setAccessibleName(shell::swatchAccessibleName(engine::kCustomFilter, color));
 }
 
 QString frmMain::selectedFilterCaption() const
@@ -363,6 +397,7 @@ void frmMain::picFilt_DblClick(int Index)
     setCustomColor(*chosen);
     // The selection stays; a custom colour confirmed is a new choice whichever option is selected.
     workflow::chooseFilter(session_, selectedFilterColor());
+    refreshPreview();
     try {
         settings_.SaveSetting(QStringLiteral("Setting"), QStringLiteral("CustomFilter"), engine::ColorToHex(customColor_));
     } catch (const platform::RuntimeError& e) {

@@ -1,8 +1,9 @@
 #pragma once
 // frmMain, the program's one window: its controls as designed, its own size and place, start-up
-// and shutdown, the help key, the filter choice, and the window's side of a render. It holds a
-// picture session that only the workflow's commands change: Browse, Preview, Create and the
-// filter choice are workflow calls, whose handlers here gather the inputs and show the outcome.
+// and shutdown, the help key, the zoom keys, the filter choice, and the window's side of long work
+// (a render, an open, a QPX file), which Escape stops. It holds a picture session that only the
+// workflow's commands change: Browse, Preview, Create and the filter choice are workflow calls,
+// whose handlers here gather the inputs and show the outcome in the two views.
 
 #include "platform/component/control.h"
 #include "platform/longwork.h"
@@ -11,10 +12,11 @@
 #include "velmor/shell/layout.h"
 #include "velmor/shell/moxelbar.h"
 #include "velmor/shell/picturebox.h"
-#include "velmor/shell/pictureviews.h"
 #include "velmor/shell/screenfit.h"
 #include "velmor/shell/services.h"
 #include "velmor/shell/twips.h"
+#include "velmor/views/pictureview.h"
+#include "velmor/views/pictureviews.h"
 #include "velmor/workflow/commands.h"
 #include "velmor/workflow/session.h"
 
@@ -32,8 +34,9 @@ class QRadioButton;
 // The three states of the window, which alone decide what the five commands allow.
 enum class CommandState { NoSource, SourceLoaded, Rendering };
 
-// What the window is busy with besides waiting for the user. A render stopped by a close leaves
-// the window closing: its commands stay disabled until the queued close has run.
+// What the window is busy with besides waiting for the user (long work: an open, or a QPX file
+// read or written). A render stopped by a close leaves the window closing: its commands stay
+// disabled until the queued close has run.
 enum class Activity { Idle, Rendering, LongWork, ClosingAfterCancel };
 
 class frmMain : public QWidget {
@@ -60,8 +63,12 @@ public:
     Activity activity() const { return activity_; }
     void setActivity(Activity activity);
     const shell::Twips& twips() const { return twips_; }
-    // How the views show the source: 1 when at its own size, below 1 when scaled to fit the screen.
+    // How the views show the source: logical pixels per picture pixel (1 at 100 %).
     double viewScale() const { return views_->scale(); }
+    // The two views, their zoom and what the preview shows.
+    const views::PictureViews& views() const { return *views_; }
+    // The window has the size the layout rule gave it (not resized or maximised by the user).
+    bool hasRuleSize() const;
     // The area of the screen the window must lie within, frame included.
     QRect availableArea() const;
     // The help file opened by F1: the program's folder followed by "/Velmor.chm".
@@ -78,10 +85,12 @@ public:
     QPushButton* cmdMake;
     QLabel* Label2;
     QLabel* labPrev;
-    shell::PictureBox* picSrc;
-    shell::PictureBox* picPrev;
+    views::PictureView* picSrc;
+    views::PictureView* picPrev;
     QPushButton* cmdQuit;
     shell::MoxelBar* mxbPrv;
+    // Not designed: the bar over the source view while a picture opens.
+    shell::MoxelBar* mxbSrc;
     // The QPX control; null until the window places one.
     std::unique_ptr<platform::component::Control> qpxFile;
     dialogs::CommonDialog cdlFile;
@@ -98,7 +107,13 @@ public:
     void cmdMake_Click();
     void cmdQuit_Click();
     void optFilt_Click(int Index);
+    // A swatch clicked chooses its filter; Space or Return on it does too, except on the custom
+    // swatch, where they open the colour dialog as its double-click does.
+    void picFilt_Click(int Index);
     void picFilt_DblClick(int Index);
+    void picFilt_KeyActivate(int Index);
+    // Escape while long work runs: it stops, leaving everything as it was before it.
+    void stopWork();
 
     // The window's side of a render, Preview's and Create's render callback: commands disabled,
     // the progress bar counting rows in the job's colour, events handled at time-sliced yields,
@@ -107,6 +122,7 @@ public:
 
 protected:
     void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -129,6 +145,11 @@ private:
     // The window manager framed the window, or it went to another screen: a source view that no
     // longer lets the window fit is shown smaller.
     void refitToScreen();
+    // The views fill the space of a window the user has sized: both the same size side by side,
+    // with the designed margins; the labels and bars follow.
+    void fillWithViews();
+    // The bars follow the views they lie over.
+    void placeBars();
     // The custom filter's colour, which its swatch shows.
     void setCustomColor(engine::ColorValue color);
     // The colour of the chosen filter's swatch.
@@ -139,19 +160,25 @@ private:
     // Runs a command, showing the user why it failed.
     void runCommand(const std::function<void()>& command);
 
-    // picSrc shows the picture, at its own size or scaled down so that the window fits the
-    // screen; the window lays itself out anew and stays on the screen.
-    void setSourcePicture(const QImage& picture);
-    // picPrev shows the picture at the source view's scale; a null picture empties it.
-    void setPreviewPicture(const QImage& picture);
+    // The views show the picture, fitted. A window of the layout rule's size gives the views the
+    // picture's size, or less so that it fits the screen, and lays itself out anew; one the user
+    // has sized keeps its size. samePicture: the whole of a picture whose first view is shown.
+    void showPicture(const views::PicturePixels& pixels, bool samePicture);
+    // The preview shows the rendered output only while it is the session's source under the chosen
+    // filter; otherwise the live preview of the chosen filter.
+    void refreshPreview();
+    // The title, and the names a screen reader gives the views, say what is open.
+    void showWhatIsOpen(const QString& path);
+    // Zoom keys: Ctrl++ and Ctrl+- a step, Ctrl+0 fit, Ctrl+1 100 %. True when the key was one.
+    bool zoomKey(int key, Qt::KeyboardModifiers modifiers);
     // Long work outside a render (a QPX file read or written): the commands are disabled and the
     // progress bar over the preview counts the given steps in the filter colour, while the
     // window keeps repainting; endLongWork returns the commands to their state before.
-    void showProgress(int max, engine::ColorValue colour);
+    void showProgress(shell::MoxelBar* bar, int max, engine::ColorValue colour);
     void hideProgress(); // and back to idle
-    void beginLongWork(int steps);
+    void beginLongWork(shell::MoxelBar* bar, int steps);
     void endLongWork();
-    workflow::LongWorkHooks longWorkHooks();
+    workflow::LongWorkHooks longWorkHooks(shell::MoxelBar* bar);
     // A modal message box in Japanese.
     void showMessage(const QString& text);
     // A picture was opened from path: the next run's first open dialog starts in its folder.
@@ -168,9 +195,15 @@ private:
     engine::ColorValue customColor_ = 0;
     Activity activity_ = Activity::Idle;
     QSize frameExtra_; // the platform's frame around the client area, in pixels
-    std::unique_ptr<shell::PictureViews> views_; // over picSrc and picPrev
-    std::unique_ptr<platform::LongWorkListener> longWork_; // set while a QPX step may run
+    std::unique_ptr<views::PictureViews> views_; // over picSrc and picPrev
+    QSize ruleSize_;     // the size the layout rule last gave the window
+    QSize ruleViewSize_; // the views' size in a window of the rule's size
+    bool filled_ = false; // the views fill a window the user has sized
+    workflow::RenderJob renderedFor_; // what the rendered output the preview may show was made of
+    shell::MoxelBar* progressBar_ = nullptr; // the bar that counts the long work under way
+    std::unique_ptr<platform::LongWorkListener> longWork_; // set while a long step may run
     bool closeRequested_ = false;
+    bool stopRequested_ = false;
     bool unloaded_ = false;
 
     // Tests plant what no command makes on demand: a temporary folder that refuses files, a source

@@ -5,26 +5,12 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QStyle>
-#include <QStyleOptionFocusRect>
 
 namespace shell {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
-}
-
-void PictureBox::setPicture(const QImage& picture)
-{
-    // Held in the format the painter draws fastest, so repaints during a render stay cheap.
-    const bool fast = picture.format() == QImage::Format_RGB32 || picture.format() == QImage::Format_ARGB32_Premultiplied;
-    picture_ = fast || picture.isNull()
-        ? picture
-        : picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    if (autoSize_ && !picture_.isNull())
-        setSizePixels(picture_.size());
-    update();
 }
 
 void PictureBox::setBackColor(engine::ColorValue color)
@@ -39,21 +25,11 @@ void PictureBox::setBorder(bool on)
     update();
 }
 
-void PictureBox::setSizePixels(const QSize& size)
-{
-    if (size == this->size())
-        return;
-    resize(size);
-    // Announced here rather than from resizeEvent, which Qt holds back while a window is hidden.
-    emit resized();
-}
-
 void PictureBox::paintEvent(QPaintEvent* event)
 {
     QPainter p(this);
-    p.fillRect(event->rect(), dialogs::toQColor(backColor_));
-    if (!picture_.isNull())
-        p.drawImage(0, 0, picture_);
+    const QColor colour = dialogs::toQColor(backColor_);
+    p.fillRect(event->rect(), colour);
     if (border_) {
         // A sunken edge, as the design's bordered picture boxes have.
         p.setPen(palette().color(QPalette::Dark));
@@ -64,11 +40,20 @@ void PictureBox::paintEvent(QPaintEvent* event)
         p.drawLine(width() - 1, 1, width() - 1, height() - 1);
     }
     if (hasFocus()) {
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(2, 2, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &p, this);
+        // Two rings inside the edge: the highlight colour, then black or white, whichever stands
+        // out on the swatch's colour, so the frame shows on every swatch.
+        p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+        p.drawRect(QRectF(rect()).adjusted(2, 2, -2, -2));
+        p.setPen(QPen(qGray(colour.rgb()) < 128 ? Qt::white : Qt::black, 1, Qt::DashLine));
+        p.drawRect(QRectF(rect()).adjusted(4.5, 4.5, -4.5, -4.5));
     }
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        emit clicked();
+    QWidget::mouseReleaseEvent(event);
 }
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)

@@ -1,11 +1,11 @@
 #pragma once
-// A picture box: shows one picture at its own size over a background colour. The source and
-// preview views are borderless and take the size of their picture; the filter swatches are
-// bordered boxes that only show their colour.
+// A picture box as the filter swatches are: a bordered box that shows its colour. A click chooses
+// the swatch's filter, Space or Return does too from the keyboard, and a double-click is the
+// custom swatch's way to its colour dialog; the box with the focus shows a frame that stands out
+// on any colour.
 
 #include "velmor/engine/colorvalues.h"
 
-#include <QImage>
 #include <QWidget>
 
 namespace shell {
@@ -15,34 +15,24 @@ class PictureBox : public QWidget {
 public:
     explicit PictureBox(QWidget* parent = nullptr);
 
-    // A null picture empties the box; a picture makes an auto-sizing box take its size.
-    void setPicture(const QImage& picture);
-    const QImage& picture() const { return picture_; }
-
     void setBackColor(engine::ColorValue color);
     engine::ColorValue backColor() const { return backColor_; }
-
-    void setAutoSize(bool on) { autoSize_ = on; }
     void setBorder(bool on);
 
-    // Sets the size in pixels; a change of size is announced by resized().
-    void setSizePixels(const QSize& size);
-
 signals:
-    void resized();
+    void clicked();
     void doubleClicked();
-    // Return or Space pressed while the box has the focus: the keyboard's double-click.
+    // Return or Space pressed while the box has the focus.
     void activated();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    QImage picture_;
     engine::ColorValue backColor_ = 0x00FFFFFF;
-    bool autoSize_ = false;
     bool border_ = false;
 };
 

@@ -3,8 +3,9 @@
 // a filter, render and load the filtered picture (Preview), write it to a file (Create), and delete
 // what is left when the window goes. Each takes what it needs, records in the session what it
 // produced, and either returns or throws platform::RuntimeError with the whole message for the
-// user; a render stopped because the window is closing throws engine::RenderCancelled. A failed
-// command leaves the session as it was before, apart from what the user asked for.
+// user; a render stopped (the window closing, Escape) throws engine::RenderCancelled, and other long
+// work asked to stop throws platform::WorkStopped. A failed or stopped command leaves the session as
+// it was before, apart from what the user asked for.
 
 #include "platform/formats/format.h"
 #include "velmor/engine/colorvalues.h"
@@ -12,6 +13,7 @@
 #include "velmor/workflow/sourceguard.h"
 
 #include <QImage>
+#include <QSize>
 #include <QString>
 #include <functional>
 
@@ -37,12 +39,17 @@ struct OpenInputs {
     QString tempFolder;                          // ends in '/'
     platform::component::Control* qpx = nullptr; // the QPX control; null when there is none
     LongWorkHooks longWork;
+    // A first, reduced view of a large photo while the whole picture is decoded: the reduced
+    // picture (upright) and the whole picture's size. Empty: none is made.
+    std::function<void(const QImage& reduced, QSize size)> firstView;
+    QSize firstViewAtLeast; // the smallest reduced picture worth showing
 };
 
 // Reads the picture at path into a source grid through a temporary bitmap, which is gone again
-// afterwards, makes it the session's source and returns it for the view. A temporary bitmap that
-// could not be deleted after a failure is recorded in the session, for closing to try again.
-QImage openPicture(Session& session, const QString& path, const OpenInputs& inputs);
+// afterwards, and makes it the session's source. A temporary bitmap that could not be deleted after
+// a failure is recorded in the session, for closing to try again. A stop asked for through the long
+// work (platform::WorkStopped) leaves the session as it was and no file behind.
+void openPicture(Session& session, const QString& path, const OpenInputs& inputs);
 
 // The user chose the filter of the given colour (an option clicked, a custom colour confirmed).
 void chooseFilter(Session& session, engine::ColorValue colour);
@@ -52,7 +59,7 @@ void chooseFilter(Session& session, engine::ColorValue colour);
 void renderOutput(Session& session, const RenderOutput& render);
 
 // Renders anew and returns the output bitmap as a picture. A failure leaves the session with no
-// previewed output.
+// previewed output; a stopped render leaves it as it was.
 QImage renderPreview(Session& session, const RenderOutput& render);
 
 struct CreateInputs {

@@ -9,7 +9,7 @@ namespace workflow {
 
 QImage renderPreview(Session& session, const RenderOutput& render)
 {
-    session.previewCleared();
+    // A render stopped on the way throws past this: the earlier output, still shown, stays as it was.
     try {
         renderOutput(session, render);
         return loadOutputPicture(session.OutputTempPath());
