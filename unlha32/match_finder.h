@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -33,8 +35,30 @@ struct MatchEffort {
     int lazyLimit = 64;   // a match this long is taken without looking one byte ahead
 };
 
-// Tokenises data[begin, end). Matches may reach back before begin (never before data[0], never
-// further than the window) but never past end.
+// Receives the tokens in order, a block at a time.
+using TokenSink = std::function<void(const Token* tokens, std::size_t count)>;
+
+// The search tables of one thread, kept from one piece of input to the next.
+class MatchFinder {
+public:
+    explicit MatchFinder(int windowBits);
+    ~MatchFinder();
+    MatchFinder(const MatchFinder&) = delete;
+    MatchFinder& operator=(const MatchFinder&) = delete;
+
+    // Tokenises data[begin, end) and hands the tokens to sink, blockTokens at a time (the last
+    // block fewer). Matches may reach back before begin (never before data[0], never further
+    // than the window) but never past end. The tokens depend only on the bytes, never on what
+    // the finder saw before.
+    void tokenise(std::span<const std::uint8_t> data, std::size_t begin, std::size_t end, const MatchEffort& effort,
+                  std::size_t blockTokens, const TokenSink& sink);
+
+private:
+    struct Chains;
+    std::unique_ptr<Chains> chains_;
+};
+
+// One finder for one piece: the tokens of data[begin, end) into out.
 void tokenise(std::span<const std::uint8_t> data, std::size_t begin, std::size_t end, int windowBits,
               const MatchEffort& effort, std::vector<Token>& out);
 
