@@ -1,6 +1,8 @@
-// Hash chains over four-byte prefixes for the longer matches, the nearest three-byte match from
-// a table of its own, and one-step lazy matching: a match is put off by one byte whenever the
-// next position starts a longer one.
+// Hash chains over four-byte prefixes, the nearest three-byte match from a table of its own, and
+// one-step lazy matching: a match is put off by one byte whenever the next position starts a
+// longer one. Where long matches abound (smooth pictures, text) a second chain over eight-byte
+// prefixes finds them: the four-byte chain there is long, and nearly every candidate on it falls
+// short of the match in hand.
 #include "unlha32/match_finder.h"
 
 #include <algorithm>
@@ -10,8 +12,14 @@
 namespace unlha {
 namespace {
 
-constexpr int kHashBits = 16;  // heads of the four-byte chains
+constexpr int kHashBits = 16;  // heads of the four- and eight-byte chains
 constexpr int kHash3Bits = 18; // last position of each three-byte prefix; few collisions
+constexpr int kLong = 8;       // the eight-byte chain holds the candidates for matches this long
+constexpr int kShortChain = 32; // four-byte candidates tried when the eight-byte chain found nothing
+// Every this many positions the finder decides afresh whether to keep the eight-byte chain: yes
+// when more than a kLongShare-th of the bytes went into matches of kLong or more.
+constexpr std::size_t kProbe = 4096;
+constexpr std::size_t kLongShare = 8;
 // Positions are hashed, and their table slots fetched, this far ahead of their search: on
 // photos the look-ups into tables larger than the first-level cache are the cost, not the
 // comparisons.
@@ -32,9 +40,17 @@ std::uint32_t load32(const std::uint8_t* p)
     return v;
 }
 
+std::uint64_t load64(const std::uint8_t* p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+
 // Any mix of the bytes serves: candidates are always checked byte by byte.
 std::uint32_t hash4(std::uint32_t v) { return (v * 2654435761u) >> (32 - kHashBits); }
 std::uint32_t hash3(std::uint32_t v) { return ((v & 0xFFFFFF) * 2654435761u) >> (32 - kHash3Bits); }
+std::uint32_t hash8(std::uint64_t v) { return static_cast<std::uint32_t>((v * 0x9E3779B97F4A7C15ull) >> (64 - kHashBits)); }
 
 int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
 {
@@ -57,13 +73,15 @@ int commonLength(const std::uint8_t* a, const std::uint8_t* b, int limit)
 struct MatchFinder::Chains {
     explicit Chains(int windowBits)
         : window(std::size_t{1} << windowBits), head4(std::size_t{1} << kHashBits), prev4(window),
-          head3(std::size_t{1} << kHash3Bits)
+          head8(std::size_t{1} << kHashBits), prev8(window), head3(std::size_t{1} << kHash3Bits)
     {
     }
 
     std::size_t window;
     std::vector<std::int32_t> head4; // newest position of each four-byte hash, -1 for none
     std::vector<std::int32_t> prev4; // the position before it in its chain, by position within the window
+    std::vector<std::int32_t> head8; // the same for eight-byte prefixes
+    std::vector<std::int32_t> prev8;
     std::vector<std::int32_t> head3; // newest position of each three-byte hash
     std::vector<Token> block;
 };
@@ -76,8 +94,8 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
 {
     Chains& c = *chains_;
     // Nothing seen before counts: the tokens depend on these bytes alone.
-    std::memset(c.head4.data(), 0xFF, c.head4.size() * sizeof(std::int32_t)); // all -1
-    std::memset(c.head3.data(), 0xFF, c.head3.size() * sizeof(std::int32_t));
+    for (auto* table : {&c.head4, &c.head8, &c.head3})
+        std::memset(table->data(), 0xFF, table->size() * sizeof(std::int32_t)); // all -1
     c.block.resize(std::max<std::size_t>(blockTokens, 1));
     const std::uint8_t* const data = bytes.data();
     const std::size_t size = bytes.size();
@@ -85,22 +103,32 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
     const std::size_t mask = window - 1;
     std::int32_t* const head4 = c.head4.data();
     std::int32_t* const prev4 = c.prev4.data();
+    std::int32_t* const head8 = c.head8.data();
+    std::int32_t* const prev8 = c.prev8.data();
     std::int32_t* const head3 = c.head3.data();
+    bool longChain = false; // the eight-byte chain is kept
+    std::size_t longBytes = 0; // bytes in matches of kLong or more since the last decision
+    std::size_t decided = begin;
 
     // The hashes of the positions up to `hashed`, each computed once, in a ring.
     constexpr std::size_t kRing = 16;
     static_assert(kRing > kAhead);
-    std::array<std::uint32_t, kRing> ring4{}, ring3{};
+    std::array<std::uint32_t, kRing> ring4{}, ring8{}, ring3{};
     std::size_t hashed = begin > window ? begin - window : 0;
     auto hashUpTo = [&](std::size_t q) {
         for (; hashed <= q; ++hashed) {
             const std::size_t slot = hashed % kRing;
+            ring8[slot] = kNoHash;
             if (hashed + 4 <= size) {
                 const std::uint32_t v = load32(data + hashed);
                 ring4[slot] = hash4(v);
                 ring3[slot] = hash3(v);
                 __builtin_prefetch(&head4[ring4[slot]]);
                 __builtin_prefetch(&head3[ring3[slot]]);
+                if (longChain && hashed + 8 <= size) {
+                    ring8[slot] = hash8(load64(data + hashed));
+                    __builtin_prefetch(&head8[ring8[slot]]);
+                }
             } else {
                 ring4[slot] = kNoHash;
                 ring3[slot] = hashed + 3 <= size ? hash3(data[hashed] | (data[hashed + 1] << 8) | (data[hashed + 2] << 16)) : kNoHash;
@@ -116,38 +144,54 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
             prev4[q & mask] = head4[h4];
             head4[h4] = static_cast<std::int32_t>(q);
         }
+        if (const std::uint32_t h8 = ring8[q % kRing]; h8 != kNoHash) {
+            prev8[q & mask] = head8[h8];
+            head8[h8] = static_cast<std::int32_t>(q);
+        }
     };
 
-    // Longest match at pos no longer than limit (0 when there is none of kMinMatch): first the
-    // four-byte chain, `chain` candidates of it, cut to a quarter once a match of goodLength is
-    // in hand; else the nearest three-byte match, if its bytes really agree.
-    auto longest = [&](std::size_t pos, int limit, int chain, std::uint32_t& distance) {
+    // The longest match on one chain that beats `best`, trying `chain` candidates, cut to a
+    // quarter once a match of goodLength is in hand. Every position in a chain is older than
+    // the one before it, so the walk ends at the first candidate beyond the window (or at -1,
+    // the end of the chain).
+    auto walk = [&](const std::int32_t* prev, std::int32_t cand, std::size_t pos, int limit, int chain, int best,
+                    std::uint32_t& distance) {
         const std::uint8_t* here = data + pos;
-        const std::uint32_t h4 = ring4[pos % kRing];
-        if (limit >= 4 && h4 != kNoHash) {
-            int best = 3;
-            // Every position in a chain is older than the one before it, so the walk ends at the
-            // first candidate beyond the window (or at -1, the end of the chain).
-            for (std::int32_t cand = head4[h4]; cand >= 0 && chain > 0; --chain) {
-                const std::size_t dist = pos - static_cast<std::size_t>(cand);
-                if (dist > window)
-                    break;
-                const std::uint8_t* there = data + cand;
-                // Cheap rejection: the bytes that would make this match longer must agree.
-                if (load16(there + best - 1) == load16(here + best - 1) && load16(there) == load16(here)) {
-                    const int len = commonLength(there, here, limit);
-                    if (len > best) {
-                        if (best < effort.goodLength && len >= effort.goodLength)
-                            chain = chain / 4 + 1;
-                        best = len;
-                        distance = static_cast<std::uint32_t>(dist);
-                        if (len >= effort.niceLength || len >= limit)
-                            break;
-                    }
+        for (; cand >= 0 && chain > 0; --chain) {
+            const std::size_t dist = pos - static_cast<std::size_t>(cand);
+            if (dist > window)
+                break;
+            const std::uint8_t* there = data + cand;
+            // Cheap rejection: the bytes that would make this match longer must agree.
+            if (load16(there + best - 1) == load16(here + best - 1) && load16(there) == load16(here)) {
+                const int len = commonLength(there, here, limit);
+                if (len > best) {
+                    if (best < effort.goodLength && len >= effort.goodLength)
+                        chain = chain / 4 + 1;
+                    best = len;
+                    distance = static_cast<std::uint32_t>(dist);
+                    if (len >= effort.niceLength || len >= limit)
+                        break;
                 }
-                cand = prev4[static_cast<std::size_t>(cand) & mask];
             }
-            if (best >= 4)
+            cand = prev[static_cast<std::size_t>(cand) & mask];
+        }
+        return best;
+    };
+
+    // Longest match at pos no longer than limit (0 when there is none of kMinMatch): a long one
+    // from the eight-byte chain when it is kept, else from the four-byte chain; else the
+    // nearest three-byte match, if its bytes really agree.
+    auto longest = [&](std::size_t pos, int limit, int chain, std::uint32_t& distance) {
+        const std::uint32_t h8 = ring8[pos % kRing];
+        if (h8 != kNoHash && limit >= kLong) {
+            if (const int best = walk(prev8, head8[h8], pos, limit, chain, kLong - 1, distance); best >= kLong)
+                return best;
+            chain = kShortChain; // only shorter matches are left to find
+        }
+        const std::uint32_t h4 = ring4[pos % kRing];
+        if (h4 != kNoHash && limit >= 4) {
+            if (const int best = walk(prev4, head4[h4], pos, limit, chain, 3, distance); best >= 4)
                 return best;
         }
         const std::uint32_t h3 = ring3[pos % kRing];
@@ -156,6 +200,7 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
         const std::int32_t cand = head3[h3];
         if (cand < 0 || pos - static_cast<std::size_t>(cand) > window)
             return 0;
+        const std::uint8_t* here = data + pos;
         const std::uint8_t* there = data + cand;
         if (there[0] != here[0] || there[1] != here[1] || there[2] != here[2])
             return 0;
@@ -186,6 +231,11 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
     std::uint32_t pendingDist = 0;
     std::size_t pos = begin;
     while (pos < end) {
+        if (pos - decided >= kProbe) {
+            longChain = longBytes * kLongShare > pos - decided;
+            longBytes = 0;
+            decided = pos;
+        }
         hashUpTo(pos + kAhead);
         const int limit = static_cast<int>(std::min<std::size_t>(kMaxMatch, end - pos));
         int len = 0;
@@ -198,6 +248,7 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
         insert(pos);
         if (pending && pendingLen >= kMinMatch && len <= pendingLen) {
             emit(matchToken(pendingLen, pendingDist));
+            longBytes += pendingLen >= kLong ? static_cast<std::size_t>(pendingLen) : 0;
             const std::size_t stop = pos - 1 + static_cast<std::size_t>(pendingLen);
             for (std::size_t p = pos + 1; p < stop; ++p) {
                 hashUpTo(p + kAhead);
