@@ -148,9 +148,16 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
 
     const int np = m.positionSymbols;
     int loneP = onlySymbol(freqP.data(), np);
-    if (loneP == -1)
-        loneP = 0; // a block without matches
-    const auto lenP = huffmanLengths(std::span(freqP.data(), np), kMaxCodeLength);
+    auto lenP = huffmanLengths(std::span(freqP.data(), np), kMaxCodeLength);
+    if (loneP == -1) {
+        loneP = 0; // a block without matches: the single-code form, never used
+    } else if (loneP >= 0) {
+        // Matches all of one distance class: not the single-code form either, whose positions
+        // cost no bits (jlha drops a last match whose position takes no bits when the stream
+        // ends on a byte boundary), but a 1-bit code beside an unused partner.
+        lenP[loneP == 0 ? 1 : 0] = 1;
+        loneP = -1;
+    }
     const auto codeP = canonicalCodes(lenP);
 
     out.put(static_cast<std::uint32_t>(count), 16);

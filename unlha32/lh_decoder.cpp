@@ -1,14 +1,19 @@
 // The decoder keeps the stream's next bits in a 64-bit word refilled eight bytes at a time, so one
 // refill covers a whole code (C code, position code and its extra bits: at most 48 bits). Output
-// goes into one buffer behind 64 KiB of history; matches are copied in whole words.
+// goes into a buffer behind 64 KiB of history; matches are copied in whole words. When the budget
+// has a processor for it, the sink takes each full buffer on a second thread while the decoder
+// fills the other.
 #include "unlha32/lh_decoder.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <future>
 #include <memory>
 #include <optional>
+#include <system_error>
 
+#include "platform/jobserver.h"
 #include "unlha32/decode_table.h"
 
 namespace unlha {
@@ -78,12 +83,20 @@ class Decoder {
 public:
     Decoder(const LhMethod& m, std::uint64_t original, const PackedSource& source, const DecodedSink& sink)
         : method_(m), left_(original), source_(source), sink_(sink), in_(new std::uint8_t[kInput + kInputPad]),
-          out_(new std::uint8_t[kHistory + kOutput + kOutputSlack])
+          out_{std::make_unique<std::uint8_t[]>(kHistory + kOutput + kOutputSlack), nullptr}
     {
         next_ = end_ = in_.get();
-        std::memset(out_.get(), ' ', kHistory); // LHA's window starts out as spaces
-        pos_ = flushed_ = out_.get() + kHistory;
+        std::memset(out_[0].get(), ' ', kHistory); // LHA's window starts out as spaces
+        pos_ = flushed_ = out_[0].get() + kHistory;
         setMark();
+    }
+
+    // Waits until the sink has taken what it was handed; false when it refused it.
+    bool settle()
+    {
+        if (handed_.valid() && !handed_.get())
+            refused_ = true;
+        return !refused_;
     }
 
     LhOutcome run()
@@ -314,7 +327,7 @@ private:
     // Where the loop next stops: the buffer's end, or the header's size.
     void setMark()
     {
-        mark_ = pos_ + std::min<std::uint64_t>(left_, static_cast<std::uint64_t>(out_.get() + kHistory + kOutput - pos_));
+        mark_ = pos_ + std::min<std::uint64_t>(left_, static_cast<std::uint64_t>(out_[current_].get() + kHistory + kOutput - pos_));
     }
 
     // The output reached its mark: done, damaged, or the buffer is handed over and slid back.
@@ -325,15 +338,41 @@ private:
             return LhOutcome::Damaged; // the last match ran past the size
         if (made == left_ && overRead())
             return LhOutcome::Damaged;
-        if (!sink_(flushed_, static_cast<std::size_t>(made)))
-            return LhOutcome::Stopped;
         left_ -= made;
+        if (!settle())
+            return LhOutcome::Stopped;
         if (left_ == 0)
-            return LhOutcome::Ok;
-        std::memmove(out_.get(), pos_ - kHistory, kHistory);
-        pos_ = flushed_ = out_.get() + kHistory;
+            return sink_(flushed_, static_cast<std::size_t>(made)) ? LhOutcome::Ok : LhOutcome::Stopped;
+        if (!handOver(flushed_, static_cast<std::size_t>(made)))
+            return LhOutcome::Stopped;
+        // Decoding goes on in the other buffer, behind the same history.
+        auto& other = out_[current_ ^ 1];
+        if (!other)
+            other = std::make_unique<std::uint8_t[]>(kHistory + kOutput + kOutputSlack);
+        std::memcpy(other.get(), pos_ - kHistory, kHistory);
+        current_ ^= 1;
+        pos_ = flushed_ = other.get() + kHistory;
         setMark();
         return std::nullopt;
+    }
+
+    // Gives a full buffer to the sink: on a second thread when the budget has a processor for
+    // one (asked once per member), else here.
+    bool handOver(const std::uint8_t* data, std::size_t size)
+    {
+        if (!askedForHelper_) {
+            askedForHelper_ = true;
+            helper_ = platform::jobs::ExtraThread::take();
+        }
+        if (helper_) {
+            try {
+                handed_ = std::async(std::launch::async, [this, data, size] { return sink_(data, size); });
+                return true;
+            } catch (const std::system_error&) {
+                helper_ = {}; // no thread to be had after all
+            }
+        }
+        return sink_(data, size);
     }
 
     bool fail(LhOutcome why)
@@ -357,7 +396,8 @@ private:
     std::uint64_t bits_ = 0; // the next bits, high bit first
     unsigned available_ = 0;
 
-    std::unique_ptr<std::uint8_t[]> out_;
+    std::unique_ptr<std::uint8_t[]> out_[2]; // the second only once the first has filled
+    int current_ = 0;
     std::uint8_t* pos_ = nullptr;
     std::uint8_t* flushed_ = nullptr;
     std::uint8_t* mark_ = nullptr;
@@ -365,13 +405,21 @@ private:
     unsigned blockLeft_ = 0;
     DecodeTable lengths_, literal_, position_;
     LhOutcome failure_ = LhOutcome::Damaged;
+
+    bool askedForHelper_ = false;
+    platform::jobs::ExtraThread helper_;
+    std::future<bool> handed_; // the buffer the sink is taking on the helper (declared after out_: waited for first)
+    bool refused_ = false;
 };
 
 } // namespace
 
 LhOutcome decodeLh(const LhMethod& method, std::uint64_t original, const PackedSource& source, const DecodedSink& sink)
 {
-    return Decoder(method, original, source, sink).run();
+    Decoder decoder(method, original, source, sink);
+    const LhOutcome outcome = decoder.run();
+    // The sink's work on the helper ends before the caller looks at what it was given.
+    return decoder.settle() || outcome != LhOutcome::Ok ? outcome : LhOutcome::Stopped;
 }
 
 LhOutcome decodeLh(const LhMethod& method, std::span<const std::uint8_t> packed, std::uint64_t original,

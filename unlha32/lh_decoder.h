@@ -23,7 +23,8 @@ enum class LhOutcome {
 // Fills out with up to size packed bytes in order; returns how many (0 once all are given), or
 // -1 when they cannot be read.
 using PackedSource = std::function<std::ptrdiff_t(std::uint8_t* out, std::size_t size)>;
-// Takes decoded bytes in order, in pieces of up to a mebibyte; returns false to stop.
+// Takes decoded bytes in order, in pieces of up to a mebibyte; returns false to stop. It may be
+// called on a second thread (never two calls at once); every call has returned when decodeLh does.
 using DecodedSink = std::function<bool(const std::uint8_t* data, std::size_t size)>;
 
 LhOutcome decodeLh(const LhMethod& method, std::uint64_t original, const PackedSource& source, const DecodedSink& sink);
