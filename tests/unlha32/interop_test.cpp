@@ -24,6 +24,7 @@ struct Peer {
     std::string test;
     std::string extract;
     bool readsUtf8Names = true;
+    bool keepsTimes = true; // jlha dates what it extracts at the time of extraction
 };
 
 const std::vector<Peer>& peers()
@@ -32,7 +33,7 @@ const std::vector<Peer>& peers()
         {"lhasa", "lhasa t %A", "cd %D && lhasa xfq %A"},
         {"bsdtar", "bsdtar -tf %A", "bsdtar -xf %A -C %D"},
         {"7z", "7z t %A", "7z x -y -o%D %A"},
-        {"jlha", "jlha t %A", "cd %D && jlha xq %A", false},
+        {"jlha", "jlha t %A", "cd %D && jlha xq %A", false, false},
     };
     return list;
 }
@@ -143,6 +144,8 @@ TEST(Interop, PeersSeeEachMembersModificationTime)
     }
     ASSERT_EQ(test::callUnlha(line).code, UNLHA_OK);
     for (const auto& peer : peers()) {
+        if (!peer.keepsTimes)
+            continue;
         const std::string out = dir / (std::string("x-") + peer.tool);
         std::filesystem::create_directory(out);
         ASSERT_EQ(test::runShell(commandFor(peer.extract, dir / "dated.lzh", out)), 0) << peer.tool;
