@@ -110,30 +110,29 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
     std::size_t longBytes = 0; // bytes in matches of kLong or more since the last decision
     std::size_t decided = begin;
 
-    // The hashes of the positions up to `hashed`, each computed once, in a ring.
+    // The hashes of the positions up to kAhead ahead, each computed once, in a ring.
     constexpr std::size_t kRing = 16;
     static_assert(kRing > kAhead);
     std::array<std::uint32_t, kRing> ring4{}, ring8{}, ring3{};
-    std::size_t hashed = begin > window ? begin - window : 0;
-    auto hashUpTo = [&](std::size_t q) {
-        for (; hashed <= q; ++hashed) {
-            const std::size_t slot = hashed % kRing;
-            ring8[slot] = kNoHash;
-            if (hashed + 4 <= size) {
-                const std::uint32_t v = load32(data + hashed);
-                ring4[slot] = hash4(v);
-                ring3[slot] = hash3(v);
-                __builtin_prefetch(&head4[ring4[slot]]);
-                __builtin_prefetch(&head3[ring3[slot]]);
-                if (longChain && hashed + 8 <= size) {
-                    ring8[slot] = hash8(load64(data + hashed));
-                    __builtin_prefetch(&head8[ring8[slot]]);
-                }
-            } else {
-                ring4[slot] = kNoHash;
-                ring3[slot] = hashed + 3 <= size ? hash3(data[hashed] | (data[hashed + 1] << 8) | (data[hashed + 2] << 16)) : kNoHash;
+    auto hash = [&](std::size_t q) {
+        const std::size_t slot = q % kRing;
+        ring8[slot] = kNoHash;
+        if (q + 8 <= size) [[likely]] {
+            const std::uint64_t w = load64(data + q);
+            const auto v = static_cast<std::uint32_t>(w);
+            ring4[slot] = hash4(v);
+            ring3[slot] = hash3(v);
+            __builtin_prefetch(&head4[ring4[slot]]);
+            __builtin_prefetch(&head3[ring3[slot]]);
+            if (longChain) {
+                ring8[slot] = hash8(w);
+                __builtin_prefetch(&head8[ring8[slot]]);
             }
+            return;
         }
+        // The last few positions: too few bytes for the longer prefixes.
+        ring4[slot] = q + 4 <= size ? hash4(load32(data + q)) : kNoHash;
+        ring3[slot] = q + 3 <= size ? hash3(data[q] | (data[q + 1] << 8) | (data[q + 2] << 16)) : kNoHash;
     };
     auto insert = [&](std::size_t q) {
         const std::uint32_t h4 = ring4[q % kRing];
@@ -148,6 +147,11 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
             prev8[q & mask] = head8[h8];
             head8[h8] = static_cast<std::int32_t>(q);
         }
+    };
+    // Every position once, in order: the one kAhead further on is hashed, this one joins the tables.
+    auto advance = [&](std::size_t q) {
+        hash(q + kAhead);
+        insert(q);
     };
 
     // The longest match on one chain that beats `best`, trying `chain` candidates, cut to a
@@ -220,10 +224,11 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
     };
 
     // Matches may reach into the bytes before this piece: index the window that precedes it.
-    for (std::size_t p = hashed; p < begin; ++p) {
-        hashUpTo(p);
-        insert(p);
-    }
+    const std::size_t first = begin > window ? begin - window : 0;
+    for (std::size_t q = first; q < first + kAhead; ++q)
+        hash(q);
+    for (std::size_t p = first; p < begin; ++p)
+        advance(p);
 
     // The match found at pos - 1 and not yet emitted, waiting to see whether pos does better.
     bool pending = false;
@@ -236,24 +241,21 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
             longBytes = 0;
             decided = pos;
         }
-        hashUpTo(pos + kAhead);
         const int limit = static_cast<int>(std::min<std::size_t>(kMaxMatch, end - pos));
         int len = 0;
         std::uint32_t dist = 0;
-        if (!pending || pendingLen < effort.lazyLimit) {
+        if (!pending || pendingLen < (longChain ? effort.longLazyLimit : effort.lazyLimit)) {
             // Looking past a good match already in hand is worth less effort.
             const int chain = pending && pendingLen >= effort.goodLength ? effort.maxChain / 4 + 1 : effort.maxChain;
             len = longest(pos, limit, chain, dist);
         }
-        insert(pos);
+        advance(pos);
         if (pending && pendingLen >= kMinMatch && len <= pendingLen) {
             emit(matchToken(pendingLen, pendingDist));
             longBytes += pendingLen >= kLong ? static_cast<std::size_t>(pendingLen) : 0;
             const std::size_t stop = pos - 1 + static_cast<std::size_t>(pendingLen);
-            for (std::size_t p = pos + 1; p < stop; ++p) {
-                hashUpTo(p + kAhead);
-                insert(p);
-            }
+            for (std::size_t p = pos + 1; p < stop; ++p)
+                advance(p);
             pos = stop;
             pending = false;
             continue;

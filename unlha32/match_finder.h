@@ -33,6 +33,9 @@ struct MatchEffort {
     int goodLength = 32;  // with a match this long in hand, a quarter of that is enough
     int niceLength = 128; // stop looking once a match is this long
     int lazyLimit = 64;   // a match this long is taken without looking one byte ahead
+    // The same where long matches abound: there the look ahead rarely finds better, and pictures
+    // come out no larger (text some 0.7 % larger) in three quarters of the time.
+    int longLazyLimit = 8;
 };
 
 // Receives the tokens in order, a block at a time.
