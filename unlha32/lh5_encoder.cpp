@@ -14,12 +14,6 @@ constexpr int kNC = kLiteralSymbols;
 constexpr int kNT = kTableSymbols;
 constexpr std::size_t kBlockTokens = 16384; // codes per block; any 1..65535 is legal
 
-// Bits in v: 0 for 0. No branch: on photos literals and matches alternate unpredictably.
-int bitLength(std::uint32_t v)
-{
-    return 63 - __builtin_clzll((std::uint64_t{v} << 1) | 1);
-}
-
 // One item of the run-length coded C table: a T symbol and the extra bits that follow it.
 struct TItem {
     std::uint8_t symbol;
@@ -127,7 +121,7 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned c = tokenSymbol(tokens[i]);
         ++freqC[c];
-        freqP[bitLength(tokenPosition(tokens[i]))] += c >> 8;
+        freqP[tokenPositionSymbol(tokens[i])] += c >> 8;
     }
 
     auto lenC = huffmanLengths(freqC, kMaxCodeLength);
@@ -184,7 +178,7 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
         // hard-to-predict branch.
         const unsigned c = tokenSymbol(tokens[i]);
         const std::uint32_t p = tokenPosition(tokens[i]);
-        const int k = bitLength(p);
+        const int k = static_cast<int>(tokenPositionSymbol(tokens[i]));
         const int extra = k >= 2 ? k - 1 : 0;
         const std::uint32_t code = packedP[k] & (0u - (c >> 8)); // c >> 8: 1 for a match, 0 for a literal
         const int positionBits = static_cast<int>(code & 31) + extra;

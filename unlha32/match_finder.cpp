@@ -25,6 +25,9 @@ constexpr std::size_t kLongShare = 8;
 // comparisons.
 constexpr std::size_t kAhead = 8;
 constexpr std::uint32_t kNoHash = ~0u; // too near the end for a four- (or three-) byte prefix
+// An empty table slot: so far below every position that its distance is past any window, which
+// spares the walks a test of their own for it (every byte of it is 0xC0).
+constexpr std::int32_t kNone = static_cast<std::int32_t>(0xC0C0C0C0u);
 
 std::uint16_t load16(const std::uint8_t* p)
 {
@@ -78,7 +81,7 @@ struct MatchFinder::Chains {
     }
 
     std::size_t window;
-    std::vector<std::int32_t> head4; // newest position of each four-byte hash, -1 for none
+    std::vector<std::int32_t> head4; // newest position of each four-byte hash, kNone for none
     std::vector<std::int32_t> prev4; // the position before it in its chain, by position within the window
     std::vector<std::int32_t> head8; // the same for eight-byte prefixes
     std::vector<std::int32_t> prev8;
@@ -95,7 +98,7 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
     Chains& c = *chains_;
     // Nothing seen before counts: the tokens depend on these bytes alone.
     for (auto* table : {&c.head4, &c.head8, &c.head3})
-        std::memset(table->data(), 0xFF, table->size() * sizeof(std::int32_t)); // all -1
+        std::memset(table->data(), 0xC0, table->size() * sizeof(std::int32_t)); // all kNone
     c.block.resize(std::max<std::size_t>(blockTokens, 1));
     const std::uint8_t* const data = bytes.data();
     const std::size_t size = bytes.size();
@@ -156,12 +159,12 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
 
     // The longest match on one chain that beats `best`, trying `chain` candidates, cut to a
     // quarter once a match of goodLength is in hand. Every position in a chain is older than
-    // the one before it, so the walk ends at the first candidate beyond the window (or at -1,
-    // the end of the chain).
+    // the one before it, so the walk ends at the first candidate beyond the window (kNone, the
+    // end of the chain, is one).
     auto walk = [&](const std::int32_t* prev, std::int32_t cand, std::size_t pos, int limit, int chain, int best,
                     std::uint32_t& distance) {
         const std::uint8_t* here = data + pos;
-        for (; cand >= 0 && chain > 0; --chain) {
+        for (; chain > 0; --chain) {
             const std::size_t dist = pos - static_cast<std::size_t>(cand);
             if (dist > window)
                 break;
@@ -201,14 +204,17 @@ void MatchFinder::tokenise(std::span<const std::uint8_t> bytes, std::size_t begi
         const std::uint32_t h3 = ring3[pos % kRing];
         if (limit < kMinMatch || h3 == kNoHash)
             return 0;
-        const std::int32_t cand = head3[h3];
-        if (cand < 0 || pos - static_cast<std::size_t>(cand) > window)
+        const std::size_t dist = pos - static_cast<std::size_t>(head3[h3]);
+        if (dist > window)
             return 0;
         const std::uint8_t* here = data + pos;
-        const std::uint8_t* there = data + cand;
-        if (there[0] != here[0] || there[1] != here[1] || there[2] != here[2])
+        const std::uint8_t* there = here - dist;
+        // One comparison where four bytes can be read, which photos fail and pass at random.
+        const bool same = h4 != kNoHash ? ((load32(there) ^ load32(here)) & 0xFFFFFF) == 0
+                                        : there[0] == here[0] && there[1] == here[1] && there[2] == here[2];
+        if (!same)
             return 0;
-        distance = static_cast<std::uint32_t>(pos - static_cast<std::size_t>(cand));
+        distance = static_cast<std::uint32_t>(dist);
         return 3;
     };
 
