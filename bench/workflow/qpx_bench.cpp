@@ -20,6 +20,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <fcntl.h>
 #include <unistd.h>
