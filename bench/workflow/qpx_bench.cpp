@@ -10,7 +10,6 @@
 #include "platform/qpxclient/qpxclient.h"
 #include "tests/support/scripteddialogs.h"
 #include "velmor/shell/frmmain.h"
-#include "velmor/workflow/outputpicture.h"
 
 #include <benchmark/benchmark.h>
 

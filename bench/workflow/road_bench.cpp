@@ -13,7 +13,6 @@
 #include "platform/component/control.h"
 #include "unlha32/unlha32.h"
 #include "velmor/workflow/copyfile.h"
-#include "velmor/workflow/outputpicture.h"
 #include "platform/qpxclient/qpxclient.h"
 
 #include <benchmark/benchmark.h>
@@ -98,7 +97,7 @@ void BM_RoadStages(benchmark::State& state)
         render += seconds(t);
 
         t.restart();
-        benchmark::DoNotOptimize(workflow::loadOutputPicture(out.outputPath));
+        benchmark::DoNotOptimize(platform::loadBmp24Picture(out.outputPath));
         previewLoad += seconds(t);
 
         const QString created = s.dir.path() + QStringLiteral("/created.bmp");
@@ -154,7 +153,7 @@ void BM_CreateQpx(benchmark::State& state)
         QFile::remove(archive);
         QElapsedTimer t;
         t.start();
-        const QImage output = workflow::loadOutputPicture(out.outputPath);
+        const QImage output = platform::loadBmp24Picture(out.outputPath);
         load += seconds(t);
         t.restart();
         qpxclient::SaveQPX(qpxFile.get(), output, archive);
@@ -220,7 +219,7 @@ void BM_OpenAndPreviewInTheWindow(benchmark::State& state)
 
     // The scaling for display on its own: the source grid and the output bitmap, each drawn at
     // the view's size as the views do it.
-    const QImage output = workflow::loadOutputPicture(w.session().OutputTempPath());
+    const QImage output = platform::loadBmp24Picture(w.session().OutputTempPath());
     const QRect placed = w.views().viewport().place(w.views().source().size(), w.picSrc->size(), 1);
     QElapsedTimer t;
     t.start();
