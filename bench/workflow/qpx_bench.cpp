@@ -4,6 +4,7 @@
 // of the same bytes. Runs on the offscreen platform through the registered control.
 
 #include "bench/common/photo.h"
+#include "bench/workflow/scratch.h"
 #include "platform/component/control.h"
 #include "platform/longwork.h"
 #include "platform/picture.h"
@@ -29,16 +30,15 @@ namespace {
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
-struct Setup {
-    QTemporaryDir dir;
-    QString temp = dir.path() + QStringLiteral("/temp/");
+using bench::seconds;
+
+struct Setup : bench::WindowScratch {
     QString noisy = dir.path() + QStringLiteral("/noisy.jpg");
     QString smooth = dir.path() + QStringLiteral("/smooth.jpg");
     QString smoothFrom;
 
     Setup()
     {
-        QDir().mkpath(temp);
         const auto grain = bench::makePhotoBmp(kWidth, kHeight, 8);
         QImage::fromData(grain.data(), int(grain.size()), "BMP").save(noisy, "JPG", 95);
         // A real photo scaled up where the shared test pictures are, else the generated one without grain.
@@ -55,19 +55,7 @@ struct Setup {
             smoothFrom = QStringLiteral("generated, no grain");
         }
         picture.save(smooth, "JPG", 90);
-        qputenv("XDG_CONFIG_HOME", (dir.path() + QStringLiteral("/config")).toLocal8Bit());
-        QProcess::execute(QStringLiteral("%1/regsvr").arg(QCoreApplication::applicationDirPath()),
-            {QStringLiteral("%1/libqpxctrl.so").arg(QCoreApplication::applicationDirPath())});
-    }
-
-    shell::Services services(const std::shared_ptr<dialogs::ScriptedDialogs>& dialogs)
-    {
-        shell::Services s;
-        s.dialogs = dialogs;
-        s.tempFolder = [this] { return temp; };
-        s.settingsFile = dir.path() + QStringLiteral("/Velmor.ini");
-        s.showMessage = [](QWidget*, const QString& text) { qWarning("%s", qPrintable(text)); };
-        return s;
+        registerQpxControl();
     }
 };
 
@@ -76,8 +64,6 @@ Setup& setup()
     static Setup s;
     return s;
 }
-
-double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
 
 // The window's Create, sepia, to a bitmap and to a QPX file in turns, each after a Browse of the
 // JPEG (so each renders afresh): Create alone, and from the JPEG as velmor-filter goes (Browse and
@@ -202,14 +188,3 @@ void BM_QpxStepsInTheControl(benchmark::State& state)
 BENCHMARK(BM_QpxStepsInTheControl)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,6 +4,7 @@
 // screen. Runs on the offscreen platform with a shown window, so repaints of the progress bar are
 // part of the cost.
 
+#include "bench/workflow/scratch.h"
 #include "platform/picture.h"
 #include "platform/tempnames.h"
 #include "velmor/engine/renderfilter.h"
@@ -34,14 +35,13 @@ namespace {
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
-struct Setup {
-    QTemporaryDir dir;
-    QString temp = dir.path() + QStringLiteral("/temp/");
+using bench::seconds;
+
+struct Setup : bench::WindowScratch {
     QString photo = dir.path() + QStringLiteral("/photo.jpg");
 
     Setup()
     {
-        QDir().mkpath(temp);
         // A photo-like picture: smooth gradients with detail, saved at a camera's quality.
         QImage image(kWidth, kHeight, QImage::Format_RGB32);
         for (int y = 0; y < kHeight; ++y) {
@@ -51,16 +51,6 @@ struct Setup {
         }
         image.save(photo, "JPG", 90);
     }
-
-    shell::Services services(const std::shared_ptr<dialogs::ScriptedDialogs>& dialogs)
-    {
-        shell::Services s;
-        s.dialogs = dialogs;
-        s.tempFolder = [this] { return temp; };
-        s.settingsFile = dir.path() + QStringLiteral("/Velmor.ini");
-        s.showMessage = [](QWidget*, const QString& text) { qWarning("%s", qPrintable(text)); };
-        return s;
-    }
 };
 
 Setup& setup()
@@ -68,8 +58,6 @@ Setup& setup()
     static Setup s;
     return s;
 }
-
-double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
 
 // Each stage of open, preview and create on its own, as the commands run them.
 void BM_RoadStages(benchmark::State& state)
@@ -135,9 +123,7 @@ BENCHMARK(BM_RoadStages)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_CreateQpx(benchmark::State& state)
 {
     Setup& s = setup();
-    qputenv("XDG_CONFIG_HOME", (s.dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    QProcess::execute(QStringLiteral("%1/regsvr").arg(QCoreApplication::applicationDirPath()),
-        {QStringLiteral("%1/libqpxctrl.so").arg(QCoreApplication::applicationDirPath())});
+    s.registerQpxControl();
     QWidget host;
     const auto qpxFile = qpxclient::createQpxControl(&host);
     const QImage picture = platform::loadPicture(s.photo);
