@@ -6,7 +6,8 @@
 # same run. Needs `scripts/setup --bench` and a Release build:
 #   scripts/build --bench && bench/unlha32/compare.sh [build-dir] [runs] [more.bmp ...]
 # With OTHER_UNLHA=/path/to/unlha (another build, e.g. main's) its `a` and `e` are timed in the
-# same runs and its archive's size shown, as other-a, other-e and other-size.
+# same runs and its archive's size shown, as other-a, other-e and other-size. Processor times
+# (user + system) follow each row: on a busy machine they stay near what each program costs.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 bin="$(realpath "${1:-build}")/bin"
@@ -31,6 +32,8 @@ for extra in "${@:3}"; do # further pictures to measure, by their base name
 done
 
 medians() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print(" ".join("%.3f" % x["median"] for x in r))' "$1"; }
+# Processor time (user + system, mean): on a loaded machine it stays what the program costs.
+cpu_times() { python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"]; print(" ".join("%.3f" % (x["user"] + x["system"]) for x in r))' "$1"; }
 one_cpu="$(taskset -p $$ | sed 's/.*: //' | python3 -c 'import sys; m=int(sys.stdin.read(),16); print((m & -m).bit_length() - 1)')"
 other=${OTHER_UNLHA:-}
 
@@ -45,6 +48,7 @@ for name in "${inputs[@]}"; do
   hyperfine --style none --warmup 1 --runs "$runs" --export-json "$work/add.json" \
     --prepare "rm -f '$work/u.lzh' '$work/u1.lzh' '$work/j.lzh' '$work/o.lzh'" "${add[@]}" >/dev/null
   read -r tu t1 tj to < <(medians "$work/add.json")
+  read -r cu c1 cj co < <(cpu_times "$work/add.json")
   rm -f "$work/u.lzh" "$work/j.lzh" "$work/o.lzh"
   "$bin/unlha" a "$work/u.lzh" "$in" >/dev/null
   ext=(-n unlha "'$bin/unlha' e '$work/u.lzh' '$work/xu/'"
@@ -55,6 +59,7 @@ for name in "${inputs[@]}"; do
     --prepare "rm -rf '$work/xu' '$work/xb' '$work/xl' '$work/xo' && mkdir '$work/xu' '$work/xb' '$work/xl' '$work/xo'" \
     "${ext[@]}" >/dev/null
   read -r eu eb el eo < <(medians "$work/ext.json")
+  read -r ceu ceb cel ceo < <(cpu_times "$work/ext.json")
   (cd "$work" && jlha aq j.lzh "$name.bmp" >/dev/null)
   su=$(stat -c %s "$work/u.lzh"); sj=$(stat -c %s "$work/j.lzh"); sg=$(gzip -6 -c "$in" | wc -c)
   python3 - "$name" "$tu" "$t1" "$tj" "$eu" "$eb" "$el" "$su" "$sj" "$sg" <<'PY'
@@ -63,6 +68,8 @@ n, tu, t1, tj, eu, eb, el, su, sj, sg = sys.argv[1], *map(float, sys.argv[2:])
 print("%-8s %7.2fs %7.2fs %7.2fs %5.2fx %5.2fx | %7.3fs %7.3fs %7.3fs %5.2fx %5.2fx | %10d %10d %10d %7.4f"
       % (n, tu, t1, tj, tj / tu, tj / t1, eu, eb, el, eu / eb, eu / el, su, sj, sg, su / sj))
 PY
+  python3 -c "import sys; cu,c1,cj,ceu,ceb,cel=map(float,sys.argv[1:]); print('%-8s processor time: a %.2fs, 1 thread %.2fs, jlha %.2fs (jlha/unlha %.2fx); e %.3fs, bsdtar %.3fs, lhasa %.3fs (e/bsd %.2fx)' % ('', cu, c1, cj, cj/cu, ceu, ceb, cel, ceu/ceb))" \
+    "$cu" "$c1" "$cj" "$ceu" "$ceb" "$cel"
   if [[ -n "$other" ]]; then
     "$other" a "$work/o.lzh" "$in" >/dev/null
     python3 -c "import sys; to,eo,tu,eu,so,su=map(float,sys.argv[1:]); print('%-8s other-a %.2fs (unlha %.2fx faster), other-e %.3fs (unlha %.2fx faster), other-size %d (unlha/other %.4f)' % ('', to, to/tu, eo, eo/eu, so, su/so))" \
