@@ -47,22 +47,19 @@ else
   "$bin/make_photo" flat.bmp 6000 4000 0 && "$magick" flat.bmp -quality 90 smooth.jpg
   smooth_from="the generated photo without grain"
 fi
-declare -A qtimes
-for ((r = 0; r < rounds; r++)); do
-  for input in noisy smooth; do
-    for kind in bmp qpx; do
-      rm -f "out.$kind"
-      start=$(date +%s%N)
-      "$bin/velmor-filter" -q -f sepia -o "out.$kind" "$input.jpg"
-      end=$(date +%s%N)
-      qtimes[$input-$kind]+="$(( (end - start) / 1000 )) "
-    done
-  done
-done
+names=(noisy-bmp noisy-qpx smooth-bmp smooth-qpx)
+run() {
+  local job=${names[$1]}
+  rm -f "out.${job#*-}"
+  "$bin/velmor-filter" -q -f sepia -o "out.${job#*-}" "${job%-*}.jpg"
+}
+times=()
+time_rounds "$rounds"
 echo
 printf '%-40s %12s %12s %9s %12s\n' "velmor-filter -f sepia from a 24 MP JPEG" "bitmap ms" "QPX ms" "QPX/bmp" "QPX bytes"
-for input in noisy smooth; do
-  b=$(echo "${qtimes[$input-bmp]}" | median); q=$(echo "${qtimes[$input-qpx]}" | median)
+for i in 0 2; do
+  input=${names[$i]%-*}
+  b=$(median_us "$i"); q=$(median_us "$((i + 1))")
   "$bin/velmor-filter" -q -f sepia -o "size.qpx" "$input.jpg"
   printf '%-40s %12.1f %12.1f %8.2fx %12d\n' "$input ($(stat -c %s "$input.jpg") bytes)" "$(echo "$b / 1000" | bc -l)" \
     "$(echo "$q / 1000" | bc -l)" "$(echo "$q / $b" | bc -l)" "$(stat -c %s size.qpx)"
