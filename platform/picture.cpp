@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <unistd.h>
 
 namespace platform {
@@ -104,6 +105,38 @@ QImage loadPicture(const QString& path)
         picture = png::withTransparentColour(picture, *transparent);
     if (picture.width() > kMaxPictureSide || picture.height() > kMaxPictureSide)
         throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (縦横とも %1 ピクセルまで)").arg(kMaxPictureSide)));
+    return picture;
+}
+
+QImage loadBmp24Picture(const QString& path)
+{
+    const int fd = fs::openRegularForReading(nativePathString(path));
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
+        return loadPicture(path); // its own message for a missing or unreadable file
+    }
+    const QByteArray head = file.read(bmp24::kHeaderSize);
+    const auto layout = bmp24::parseHeader(reinterpret_cast<const std::uint8_t*>(head.constData()), std::size_t(head.size()));
+    if (!layout || layout->width <= 0 || layout->height <= 0 || layout->width > kMaxPictureSide || layout->height > kMaxPictureSide)
+        return loadPicture(path);
+
+    QImage picture(layout->width, layout->height, QImage::Format_BGR888);
+    if (picture.isNull())
+        throw RuntimeError(kOutOfMemory, named(path, QStringLiteral("画像を読み込むメモリが足りません")));
+    // Rows are stored bottom-up.
+    const bmp24::RowReader rows(file.handle(), layout->width);
+    for (int y = 1; y <= layout->height; ++y) {
+        bool complete = false;
+        try {
+            complete = rows.read(y, 1, picture.scanLine(layout->height - y), std::size_t(picture.bytesPerLine()));
+        } catch (const std::system_error&) {
+            // a read that fails midway is reported as a cut file
+        }
+        if (!complete)
+            throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("ファイルが途中で切れています")));
+    }
     return picture;
 }
 

@@ -16,6 +16,11 @@ constexpr int kMaxPictureSide = 32766;
 // wider or taller than kMaxPictureSide throw RuntimeError with a message that names the file.
 QImage loadPicture(const QString& path);
 
+// Loads a bitmap in the system's own 24-bit layout (what savePictureBmp24 writes) row by row
+// straight into a QImage::Format_BGR888 picture, several times faster than a general decoder for
+// a large photo; any other file goes to loadPicture. A cut file throws RuntimeError naming it.
+QImage loadBmp24Picture(const QString& path);
+
 // The picture as 24-bit BGR pixels (QImage::Format_BGR888), whatever its depth or palette;
 // transparent pixels are laid over white, the background of the views.
 QImage toBgr888(const QImage& picture);

@@ -191,7 +191,7 @@ QImage QPXCtrl::OpenQPX(const QString& strName)
     const QString bitmap = platform::runLongStep(platform::WorkStep::Archive,
         [&] { return extractPicture(archive, members, choice.member, folder); }, &CancelRunningArchiver);
     try {
-        picDmy_->setPicture(platform::runLongStep(platform::WorkStep::LoadPicture, [&] { return platform::loadPicture(bitmap); }));
+        picDmy_->setPicture(platform::runLongStep(platform::WorkStep::LoadPicture, [&] { return platform::loadBmp24Picture(bitmap); }));
     } catch (const RuntimeError& e) {
         throw RuntimeError(e.number(), QStringLiteral("QPX ファイル %1 の画像を読み込めません (%2)").arg(platform::shownPath(archive), e.text()));
     }

@@ -1,4 +1,5 @@
-// CRC-16/ARC, eight bytes a step: the tables let one lookup per byte replace the bit loop.
+// CRC-16/ARC, eight bytes a step: the tables let one lookup per byte replace the bit loop. Sums of
+// pieces combine by multiplying with x^(8n) modulo the polynomial, as zlib combines CRC-32s.
 #include "unlha32/crc16.h"
 
 #include <array>
@@ -28,6 +29,32 @@ constexpr Tables makeTables()
 
 constexpr Tables kTables = makeTables();
 
+constexpr unsigned kReflected = 0xA001; // x^16 + x^15 + x^2 + 1, bit 15 standing for x^0
+
+// a * b modulo the polynomial, both in the reflected form.
+constexpr std::uint16_t multiply(unsigned a, unsigned b)
+{
+    unsigned product = 0;
+    for (unsigned m = 0x8000; m != 0; m >>= 1) {
+        if (a & m)
+            product ^= b;
+        b = (b & 1) ? (b >> 1) ^ kReflected : b >> 1;
+    }
+    return static_cast<std::uint16_t>(product);
+}
+
+// x^(2^k) modulo the polynomial; the powers repeat, so 64 of them serve any exponent.
+constexpr std::array<std::uint16_t, 64> makePowers()
+{
+    std::array<std::uint16_t, 64> p{};
+    p[0] = 0x4000; // x^1
+    for (std::size_t k = 1; k < p.size(); ++k)
+        p[k] = multiply(p[k - 1], p[k - 1]);
+    return p;
+}
+
+constexpr std::array<std::uint16_t, 64> kPowers = makePowers();
+
 } // namespace
 
 std::uint16_t crc16(const void* data, std::size_t size, std::uint16_t crc) noexcept
@@ -44,6 +71,16 @@ std::uint16_t crc16(const void* data, std::size_t size, std::uint16_t crc) noexc
     while (size-- > 0)
         c = kTables[0][(c ^ *p++) & 0xFF] ^ (c >> 8);
     return static_cast<std::uint16_t>(c);
+}
+
+std::uint16_t crc16Combine(std::uint16_t first, std::uint16_t second, std::uint64_t secondSize) noexcept
+{
+    // first shifted past secondSize zero bytes: times x^(8 * secondSize).
+    unsigned shift = 0x8000; // x^0
+    for (unsigned k = 3; secondSize != 0; secondSize >>= 1, ++k)
+        if (secondSize & 1)
+            shift = multiply(kPowers[k % kPowers.size()], shift);
+    return static_cast<std::uint16_t>(multiply(shift, first) ^ second);
 }
 
 } // namespace unlha

@@ -1,32 +1,18 @@
-// Block coder and driver of the -lh5- family: tokens are grouped into blocks, each with its own
-// three Huffman tables (T codes the C lengths, C literals and lengths, P positions). Chunks of
-// the input are tokenised and coded on all processors, and their bit streams joined in order.
+// Block coder of the -lh5- family: tokens are grouped into blocks, each with its own three
+// Huffman tables (T codes the C lengths, C literals and lengths, P positions).
 #include "unlha32/lh5_encoder.h"
 
 #include <algorithm>
 #include <array>
-#include <atomic>
-#include <system_error>
-#include <thread>
 
-#include "unlha32/bit_writer.h"
-#include "unlha32/cancel.h"
 #include "unlha32/huffman.h"
 
 namespace unlha {
 namespace {
 
-constexpr int kNC = 510;        // C symbols: 256 literals + 254 match lengths
-constexpr int kNT = 19;         // T symbols
-constexpr int kTBits = 5;       // width of the T table's length count
-constexpr int kCBits = 9;       // width of the C table's length count
-constexpr int kMaxCodeLen = 16;
+constexpr int kNC = kLiteralSymbols;
+constexpr int kNT = kTableSymbols;
 constexpr std::size_t kBlockTokens = 16384; // codes per block; any 1..65535 is legal
-
-int bitLength(std::uint32_t v)
-{
-    return v == 0 ? 0 : 32 - __builtin_clz(v);
-}
 
 // One item of the run-length coded C table: a T symbol and the extra bits that follow it.
 struct TItem {
@@ -135,10 +121,10 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned c = tokenSymbol(tokens[i]);
         ++freqC[c];
-        freqP[bitLength(tokenPosition(tokens[i]))] += c >= 256;
+        freqP[tokenPositionSymbol(tokens[i])] += c >> 8;
     }
 
-    auto lenC = huffmanLengths(freqC, kMaxCodeLen);
+    auto lenC = huffmanLengths(freqC, kMaxCodeLength);
     // Never the one-symbol form for C (one reader fails on streams ending in a 0-bit code):
     // a lone symbol gets a 1-bit code beside an unused partner.
     if (const int lone = onlySymbol(freqC.data(), kNC); lone >= 0)
@@ -151,19 +137,26 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
     for (const auto& it : items)
         ++freqT[it.symbol];
     const int loneT = onlySymbol(freqT.data(), kNT);
-    const auto lenT = huffmanLengths(freqT, kMaxCodeLen);
+    const auto lenT = huffmanLengths(freqT, kMaxCodeLength);
     const auto codeT = canonicalCodes(lenT);
 
     const int np = m.positionSymbols;
     int loneP = onlySymbol(freqP.data(), np);
-    if (loneP == -1)
-        loneP = 0; // a block without matches
-    const auto lenP = huffmanLengths(std::span(freqP.data(), np), kMaxCodeLen);
+    auto lenP = huffmanLengths(std::span(freqP.data(), np), kMaxCodeLength);
+    if (loneP == -1) {
+        loneP = 0; // a block without matches: the single-code form, never used
+    } else if (loneP >= 0) {
+        // Matches all of one distance class: not the single-code form either, whose positions
+        // cost no bits (jlha drops a last match whose position takes no bits when the stream
+        // ends on a byte boundary), but a 1-bit code beside an unused partner.
+        lenP[loneP == 0 ? 1 : 0] = 1;
+        loneP = -1;
+    }
     const auto codeP = canonicalCodes(lenP);
 
     out.put(static_cast<std::uint32_t>(count), 16);
-    putSmallTable(out, lenT, kTBits, loneT, true);
-    out.put(static_cast<std::uint32_t>(nC), kCBits);
+    putSmallTable(out, lenT, kTableCountBits, loneT, true);
+    out.put(static_cast<std::uint32_t>(nC), kLiteralCountBits);
     for (const auto& it : items) {
         if (loneT < 0)
             out.put(codeT[it.symbol], lenT[it.symbol]);
@@ -180,77 +173,31 @@ void encodeBlock(const Token* tokens, std::size_t count, const LhMethod& m, BitW
     for (int k = 0; k < np && loneP < 0; ++k)
         packedP[k] = (std::uint32_t{codeP[k]} << 5) | lenP[k];
     for (std::size_t i = 0; i < count; ++i) {
+        // The C code, the position's code and its extra bits go out together (at most 16 + 16
+        // + 15 bits); for a literal the position part is zero bits, which saves a
+        // hard-to-predict branch.
         const unsigned c = tokenSymbol(tokens[i]);
-        out.put(packedC[c] >> 5, static_cast<int>(packedC[c] & 31));
-        // The position's code and its extra bits go out together (at most 16 + 16 bits); for a
-        // literal that is zero bits, which saves a hard-to-predict branch.
         const std::uint32_t p = tokenPosition(tokens[i]);
-        const int k = bitLength(p);
+        const int k = static_cast<int>(tokenPositionSymbol(tokens[i]));
         const int extra = k >= 2 ? k - 1 : 0;
-        const std::uint32_t code = c >= 256 ? packedP[k] : 0;
-        out.put(((code >> 5) << extra) | (p & ((1u << extra) - 1)), static_cast<int>(code & 31) + extra);
+        const std::uint32_t code = packedP[k] & (0u - (c >> 8)); // c >> 8: 1 for a match, 0 for a literal
+        const int positionBits = static_cast<int>(code & 31) + extra;
+        const std::uint64_t position = ((code >> 5) << extra) | (p & ((1u << extra) - 1));
+        out.put((std::uint64_t{packedC[c] >> 5} << positionBits) | position, static_cast<int>(packedC[c] & 31) + positionBits);
     }
-}
-
-struct CodedChunk {
-    std::vector<std::uint8_t> bytes;
-    std::uint64_t bits = 0;
-};
-
-CodedChunk codeChunk(std::span<const std::uint8_t> data, std::size_t begin, std::size_t end,
-                     const LhMethod& m, const EncodeOptions& o, std::vector<Token>& tokens)
-{
-    tokens.clear();
-    tokenise(data, begin, end, m.windowBits, o.effort, tokens);
-    BitWriter out;
-    for (std::size_t i = 0; i < tokens.size(); i += kBlockTokens)
-        encodeBlock(tokens.data() + i, std::min(kBlockTokens, tokens.size() - i), m, out);
-    CodedChunk chunk;
-    chunk.bits = out.bitCount();
-    chunk.bytes = out.finish();
-    return chunk;
 }
 
 } // namespace
 
-std::vector<std::uint8_t> encodeLh(std::span<const std::uint8_t> data, const LhMethod& method,
-                                   const EncodeOptions& options)
+ChunkCoder::ChunkCoder(const LhMethod& method, const MatchEffort& effort)
+    : method_(method), effort_(effort), finder_(method.windowBits)
 {
-    if (data.empty())
-        return {};
-    const std::size_t chunkSize = std::max<std::size_t>(options.chunkSize, 1);
-    const std::size_t chunks = (data.size() + chunkSize - 1) / chunkSize;
-    std::vector<CodedChunk> coded(chunks);
+}
 
-    std::atomic<std::size_t> next{0};
-    auto work = [&] {
-        std::vector<Token> tokens;
-        for (std::size_t c; (c = next.fetch_add(1)) < chunks && !cancelRequested();) {
-            const std::size_t begin = c * chunkSize;
-            coded[c] = codeChunk(data, begin, std::min(data.size(), begin + chunkSize), method, options, tokens);
-        }
-    };
-    unsigned threads = options.threads ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, chunks));
-    std::vector<std::thread> pool;
-    try {
-        for (unsigned t = 1; t < threads; ++t)
-            pool.emplace_back(work);
-    } catch (const std::system_error&) {
-        // Fewer helpers than wished for: the threads that did start share the chunks.
-    }
-    work();
-    for (auto& t : pool)
-        t.join();
-
-    if (chunks == 1)
-        return std::move(coded[0].bytes);
-    BitWriter joined;
-    for (auto& c : coded) {
-        joined.append(c.bytes.data(), c.bits);
-        c.bytes = {};
-    }
-    return joined.finish();
+void ChunkCoder::code(std::span<const std::uint8_t> data, std::size_t begin, std::size_t end, BitWriter& out)
+{
+    finder_.tokenise(data, begin, end, effort_, kBlockTokens,
+                     [&](const Token* tokens, std::size_t count) { encodeBlock(tokens, count, method_, out); });
 }
 
 } // namespace unlha

@@ -1,9 +1,7 @@
-// Each member is handed to a reader on its own, found by our header walk; the size that comes
-// out must be the header's, and the CRC is checked by libarchive or, behind liblhasa, here.
+// Each member is decoded on its own, found by our header walk; the size that comes out must be
+// the header's, and the CRC is checked here whichever reader decoded it.
 #include "unlha32/member_decoder.h"
 
-#include <archive.h>
-#include <archive_entry.h>
 #include <algorithm>
 #include <cstring>
 #include <lha_reader.h>
@@ -12,21 +10,15 @@
 
 #include "unlha32/crc16.h"
 #include "unlha32/header_writer.h"
+#include "unlha32/lh_decoder.h"
 
 namespace unlha {
 namespace {
 
-bool libarchiveReads(const std::string& method)
-{
-    return method == "-lh0-" || method == "-lh5-" || method == "-lh6-" || method == "-lh7-" || method == "-lhd-";
-}
-
 // Checks what a reader produced against the header: size first, then CRC.
 class Checker {
 public:
-    // ownCrc: sum the data here; libarchive checks every member's CRC itself and says so, and a
-    // second sum would cost extraction a few percent for nothing.
-    Checker(Consumer consumer, bool ownCrc) : consumer_(std::move(consumer)), ownCrc_(ownCrc) {}
+    explicit Checker(Consumer consumer) : consumer_(std::move(consumer)) {}
 
     bool take(const std::uint8_t* data, std::size_t size, std::uint64_t limit)
     {
@@ -35,8 +27,7 @@ public:
             return false;
         }
         total_ += size;
-        if (ownCrc_)
-            crc_ = crc16(data, size, crc_);
+        crc_ = crc16(data, size, crc_);
         if (!consumer_(data, size)) {
             stopped_ = true;
             return false;
@@ -44,13 +35,13 @@ public:
         return true;
     }
 
-    MemberOutcome verdict(const IndexedMember& m, bool readerFailed, bool readerCrc) const
+    MemberOutcome verdict(const IndexedMember& m, bool readerFailed) const
     {
         if (stopped_)
             return MemberOutcome::Stopped;
         if (overrun_ || total_ != m.original)
-            return readerCrc && m.hasCrc ? MemberOutcome::CrcMismatch : MemberOutcome::Damaged;
-        if (m.hasCrc && (readerCrc || (ownCrc_ && crc_ != m.crc))) // with no CRC stored the reader compares to 0
+            return MemberOutcome::Damaged;
+        if (m.hasCrc && crc_ != m.crc)
             return MemberOutcome::CrcMismatch;
         return readerFailed ? MemberOutcome::Damaged : MemberOutcome::Ok;
     }
@@ -58,15 +49,14 @@ public:
 private:
     Consumer consumer_;
     std::uint64_t total_ = 0;
-    bool ownCrc_;
     std::uint16_t crc_ = 0;
     bool overrun_ = false;
     bool stopped_ = false;
 };
 
-// One member as a reader sees it: a plain level-2 header of our own making (an ASCII name, the
+// One member as liblhasa sees it: a plain level-2 header of our own making (an ASCII name, the
 // member's method, sizes and CRC), the member's data read from the archive piece by piece, and
-// an end marker. The readers only decode: names, odd header levels and charsets are ours to
+// an end marker. liblhasa only decodes: names, odd header levels and charsets are ours to
 // handle, and a member cannot throw a reader off the members after it.
 class MemberStream {
 public:
@@ -114,66 +104,47 @@ private:
     bool truncated_ = false;
 };
 
+// A member's packed bytes, read from the archive in order in large pieces.
+class PackedBytes {
+public:
+    PackedBytes(const ByteSource& archive, const IndexedMember& m) : archive_(archive), m_(m) {}
+
+    // Fills out with up to size bytes; 0 at the end, -1 when the archive no longer holds them.
+    std::ptrdiff_t read(std::uint8_t* out, std::size_t size)
+    {
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(size, m_.packed - at_));
+        if (n > 0 && !archive_.readAt(m_.dataOffset + at_, out, n)) {
+            truncated_ = true;
+            return -1;
+        }
+        at_ += n;
+        return static_cast<std::ptrdiff_t>(n);
+    }
+    bool truncated() const { return truncated_; }
+
+private:
+    const ByteSource& archive_;
+    const IndexedMember& m_;
+    std::uint64_t at_ = 0;
+    bool truncated_ = false;
+};
+
 // Stored data needs no reader: it is copied piece by piece and summed here.
-MemberOutcome copyStored(MemberStream& stream, const IndexedMember& m, Checker& check)
+MemberOutcome copyStored(PackedBytes& packed, const IndexedMember& m, Checker& check)
 {
-    std::uint64_t left = m.packed;
-    stream.next(SIZE_MAX); // the header
-    while (left > 0) {
-        const auto piece = stream.next(SIZE_MAX);
-        if (piece.empty())
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(m.packed, 1 << 20)));
+    for (std::ptrdiff_t n; (n = packed.read(buffer.data(), buffer.size())) > 0;)
+        if (!check.take(buffer.data(), static_cast<std::size_t>(n), m.original))
             break;
-        if (!check.take(piece.data(), piece.size(), m.original))
-            break;
-        left -= piece.size();
-    }
-    return check.verdict(m, false, false);
+    return check.verdict(m, false);
 }
 
-la_ssize_t libarchiveRead(archive*, void* handle, const void** buffer)
+MemberOutcome decodeOwn(PackedBytes& packed, const IndexedMember& m, const LhMethod& method, Checker& check)
 {
-    auto* stream = static_cast<MemberStream*>(handle);
-    const auto piece = stream->next(SIZE_MAX);
-    *buffer = piece.data();
-    return stream->truncated() ? -1 : static_cast<la_ssize_t>(piece.size());
-}
-
-MemberOutcome decodeWithLibarchive(MemberStream& stream, const IndexedMember& m, Checker& check)
-{
-    std::unique_ptr<archive, decltype(&archive_read_free)> a(archive_read_new(), archive_read_free);
-    archive_entry* entry = nullptr;
-    if (!a || archive_read_support_format_lha(a.get()) != ARCHIVE_OK
-        || archive_read_open(a.get(), &stream, nullptr, libarchiveRead, nullptr) != ARCHIVE_OK)
-        return MemberOutcome::Damaged;
-    const int r = archive_read_next_header(a.get(), &entry);
-    if ((r != ARCHIVE_OK && r != ARCHIVE_WARN)
-        || (archive_entry_size_is_set(entry) && static_cast<std::uint64_t>(archive_entry_size(entry)) != m.original))
-        return MemberOutcome::Damaged;
-    bool failed = false;
-    bool readerCrc = false;
-    std::uint64_t expectedOffset = 0;
-    for (;;) {
-        const void* buf = nullptr;
-        size_t len = 0;
-        la_int64_t offset = 0;
-        const int rr = archive_read_data_block(a.get(), &buf, &len, &offset);
-        if (rr == ARCHIVE_EOF)
-            break;
-        if (rr == ARCHIVE_WARN) {
-            const char* why = archive_error_string(a.get());
-            readerCrc = why && std::strstr(why, "CRC");
-            failed = !readerCrc;
-            break;
-        }
-        if (rr != ARCHIVE_OK || static_cast<std::uint64_t>(offset) != expectedOffset) {
-            failed = true;
-            break;
-        }
-        expectedOffset += len;
-        if (len > 0 && !check.take(static_cast<const std::uint8_t*>(buf), len, m.original))
-            break;
-    }
-    return check.verdict(m, failed, readerCrc);
+    const PackedSource source = [&](std::uint8_t* out, std::size_t size) { return packed.read(out, size); };
+    const DecodedSink sink = [&](const std::uint8_t* data, std::size_t size) { return check.take(data, size, m.original); };
+    const LhOutcome outcome = decodeLh(method, m.original, source, sink);
+    return check.verdict(m, outcome == LhOutcome::Damaged || outcome == LhOutcome::ReadFailed);
 }
 
 int lhasaRead(void* handle, void* buf, size_t len)
@@ -204,7 +175,7 @@ MemberOutcome decodeWithLhasa(MemberStream& stream, const IndexedMember& m, Chec
         if (n == 0 || !check.take(buf.data(), n, m.original))
             break;
     }
-    return check.verdict(m, false, false);
+    return check.verdict(m, false);
 }
 
 } // namespace
@@ -214,17 +185,23 @@ void decodeMembers(const ByteSource& source, const ArchiveIndex& index, const Me
     for (const auto& m : index.members) {
         Consumer consumer = m.isDirectory() || m.isLink() ? Consumer{} : visitor.open(m); // neither has data
         MemberOutcome outcome = MemberOutcome::Skipped;
-        const bool fast = libarchiveReads(m.method);
-        if (consumer && !fast && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {
-            outcome = MemberOutcome::Damaged; // beyond what the second reader takes
+        const LhMethod* own = decodableMethod(m.method);
+        const bool stored = m.method == "-lh0-";
+        if (consumer && !own && !stored && (m.packed > UINT32_MAX || m.original > UINT32_MAX)) {
+            outcome = MemberOutcome::Damaged; // beyond what liblhasa takes
         } else if (consumer) {
-            MemberStream stream(source, m);
-            const bool stored = m.method == "-lh0-";
-            Checker check(std::move(consumer), /*ownCrc=*/!fast || stored);
-            outcome = stored ? copyStored(stream, m, check)
-                      : fast ? decodeWithLibarchive(stream, m, check)
-                             : decodeWithLhasa(stream, m, check);
-            if (stream.truncated())
+            Checker check(std::move(consumer));
+            PackedBytes packed(source, m);
+            bool truncated = false;
+            if (stored || own) {
+                outcome = stored ? copyStored(packed, m, check) : decodeOwn(packed, m, *own, check);
+                truncated = packed.truncated();
+            } else {
+                MemberStream stream(source, m);
+                outcome = decodeWithLhasa(stream, m, check);
+                truncated = stream.truncated();
+            }
+            if (truncated)
                 outcome = MemberOutcome::Truncated;
         }
         if (!visitor.done(m, outcome))

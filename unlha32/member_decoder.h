@@ -1,7 +1,7 @@
 #pragma once
-// Unpacking member data through the well-kept readers: libarchive for -lh0-, -lh5-, -lh6- and
-// -lh7- (the methods of LHA 2.x and later, and the fast path), liblhasa for the older methods
-// (-lh1- of LHarc, LArc's -lzs-/-lz5-, PMarc's -pm1-/-pm2-, ...).
+// Unpacking member data: our own decoder for -lh5-, -lh6- and -lh7- (the methods of LHA 2.x and
+// later, nearly every archive there is), liblhasa for the older methods (-lh1- of LHarc, -lh4-,
+// LArc's -lzs-/-lz5-, PMarc's -pm1-/-pm2-, ...).
 
 #include <cstdint>
 #include <functional>

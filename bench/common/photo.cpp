@@ -26,7 +26,7 @@ std::uint8_t clampByte(float v)
 
 } // namespace
 
-std::vector<std::uint8_t> makePhotoBmp(int width, int height)
+std::vector<std::uint8_t> makePhotoBmp(int width, int height, int grain)
 {
     namespace bmp = platform::bmp24;
     const auto head = bmp::header(width, height);
@@ -44,11 +44,12 @@ std::vector<std::uint8_t> makePhotoBmp(int width, int height)
         rippleY[y] = 5.0f * std::sin(y / h * 11.0f) + 2.0f * std::cos(y / h * 41.0f);
 
     std::uint32_t seed = 0x9E3779B9u;
-    auto noise = [&seed] {
+    const auto span = static_cast<std::uint32_t>(2 * grain + 1);
+    auto noise = [&seed, span, grain] {
         seed ^= seed << 13;
         seed ^= seed >> 17;
         seed ^= seed << 5;
-        return static_cast<float>(static_cast<int>(seed % 7) - 3); // -3..3
+        return static_cast<float>(static_cast<int>(seed % span) - grain); // -grain..grain
     };
     const Rgb skyTop{40, 90, 190}, skyLow{200, 215, 235}, grass{60, 120, 40}, soil{110, 85, 50};
     const float sunX = 0.72f * w, sunY = 0.25f * h, sunR = 0.08f * std::min(w, h);

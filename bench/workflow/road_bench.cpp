@@ -4,6 +4,7 @@
 // screen. Runs on the offscreen platform with a shown window, so repaints of the progress bar are
 // part of the cost.
 
+#include "bench/workflow/scratch.h"
 #include "platform/picture.h"
 #include "platform/tempnames.h"
 #include "velmor/engine/renderfilter.h"
@@ -13,7 +14,6 @@
 #include "platform/component/control.h"
 #include "unlha32/unlha32.h"
 #include "velmor/workflow/copyfile.h"
-#include "velmor/workflow/outputpicture.h"
 #include "platform/qpxclient/qpxclient.h"
 
 #include <benchmark/benchmark.h>
@@ -35,14 +35,13 @@ namespace {
 constexpr int kWidth = 6000;
 constexpr int kHeight = 4000;
 
-struct Setup {
-    QTemporaryDir dir;
-    QString temp = dir.path() + QStringLiteral("/temp/");
+using bench::seconds;
+
+struct Setup : bench::WindowScratch {
     QString photo = dir.path() + QStringLiteral("/photo.jpg");
 
     Setup()
     {
-        QDir().mkpath(temp);
         // A photo-like picture: smooth gradients with detail, saved at a camera's quality.
         QImage image(kWidth, kHeight, QImage::Format_RGB32);
         for (int y = 0; y < kHeight; ++y) {
@@ -52,16 +51,6 @@ struct Setup {
         }
         image.save(photo, "JPG", 90);
     }
-
-    shell::Services services(const std::shared_ptr<dialogs::ScriptedDialogs>& dialogs)
-    {
-        shell::Services s;
-        s.dialogs = dialogs;
-        s.tempFolder = [this] { return temp; };
-        s.settingsFile = dir.path() + QStringLiteral("/Velmor.ini");
-        s.showMessage = [](QWidget*, const QString& text) { qWarning("%s", qPrintable(text)); };
-        return s;
-    }
 };
 
 Setup& setup()
@@ -69,8 +58,6 @@ Setup& setup()
     static Setup s;
     return s;
 }
-
-double seconds(const QElapsedTimer& t) { return double(t.nsecsElapsed()) / 1e9; }
 
 // Each stage of open, preview and create on its own, as the commands run them.
 void BM_RoadStages(benchmark::State& state)
@@ -98,7 +85,7 @@ void BM_RoadStages(benchmark::State& state)
         render += seconds(t);
 
         t.restart();
-        benchmark::DoNotOptimize(workflow::loadOutputPicture(out.outputPath));
+        benchmark::DoNotOptimize(platform::loadBmp24Picture(out.outputPath));
         previewLoad += seconds(t);
 
         const QString created = s.dir.path() + QStringLiteral("/created.bmp");
@@ -136,9 +123,7 @@ BENCHMARK(BM_RoadStages)->Unit(benchmark::kMillisecond)->Iterations(3);
 void BM_CreateQpx(benchmark::State& state)
 {
     Setup& s = setup();
-    qputenv("XDG_CONFIG_HOME", (s.dir.path() + QStringLiteral("/config")).toLocal8Bit());
-    QProcess::execute(QStringLiteral("%1/regsvr").arg(QCoreApplication::applicationDirPath()),
-        {QStringLiteral("%1/libqpxctrl.so").arg(QCoreApplication::applicationDirPath())});
+    s.registerQpxControl();
     QWidget host;
     const auto qpxFile = qpxclient::createQpxControl(&host);
     const QImage picture = platform::loadPicture(s.photo);
@@ -154,7 +139,7 @@ void BM_CreateQpx(benchmark::State& state)
         QFile::remove(archive);
         QElapsedTimer t;
         t.start();
-        const QImage output = workflow::loadOutputPicture(out.outputPath);
+        const QImage output = platform::loadBmp24Picture(out.outputPath);
         load += seconds(t);
         t.restart();
         qpxclient::SaveQPX(qpxFile.get(), output, archive);
@@ -220,7 +205,7 @@ void BM_OpenAndPreviewInTheWindow(benchmark::State& state)
 
     // The scaling for display on its own: the source grid and the output bitmap, each drawn at
     // the view's size as the views do it.
-    const QImage output = workflow::loadOutputPicture(w.session().OutputTempPath());
+    const QImage output = platform::loadBmp24Picture(w.session().OutputTempPath());
     const QRect placed = w.views().viewport().place(w.views().source().size(), w.picSrc->size(), 1);
     QElapsedTimer t;
     t.start();

@@ -1,11 +1,19 @@
-// The archiver's coding units: CRC, Huffman tables, the matcher's tokens and the
-// -lh4-..-lh7- streams, each decoded again by libarchive or liblhasa.
+// The archiver's coding units: CRC, Huffman tables, the matcher's tokens and the -lh4-..-lh7-
+// streams, each decoded again by our reader, liblhasa and libarchive; chunks cut anywhere, on any
+// number of threads.
 #include <gtest/gtest.h>
 
+#include <cstring>
+#include <filesystem>
+#include <stdexcept>
+#include <unistd.h>
 #include <string>
 
+#include "bench/common/photo.h"
+#include "platform/jobserver.h"
 #include "test_support.h"
 #include "unlha32/archive_index.h"
+#include "unlha32/fuzz/other_readers.h"
 #include "unlha32/crc16.h"
 #include "unlha32/header_writer.h"
 #include "unlha32/huffman.h"
@@ -130,7 +138,7 @@ TEST(MatchFinder, TokensRebuildTheInputWithinTheWindow)
     EXPECT_LT(tokens.size(), 8192u + 100) << "the second half should be found 8192 bytes back";
 }
 
-// Wraps a stream into a one-member archive and decodes it through the readers.
+// Wraps a stream into a one-member archive and decodes it through our reader.
 Bytes decodeThroughReaders(const Bytes& stream, const Bytes& original, const LhMethod& m, MemberOutcome& outcome)
 {
     const auto header = level2Header({"t.bin", m.id, static_cast<std::uint32_t>(stream.size()),
@@ -158,8 +166,27 @@ Bytes decodeThroughReaders(const Bytes& stream, const Bytes& original, const LhM
     return decoded;
 }
 
+// Our reader, liblhasa and (for the methods it knows) libarchive all give back the input.
+void expectEveryReaderGivesBack(const Bytes& stream, const Bytes& input, const LhMethod& m, const std::string& what)
+{
+    MemberOutcome outcome;
+    EXPECT_TRUE(decodeThroughReaders(stream, input, m, outcome) == input) << what << ' ' << m.id;
+    EXPECT_EQ(outcome, MemberOutcome::Ok) << what << ' ' << m.id;
+    const Bytes alone = fuzz::archiveAround(stream, m.id, input.size(), crc16(input.data(), input.size()));
+    const fuzz::ReaderResult lhasa = fuzz::readWithLhasa(alone);
+    EXPECT_TRUE(lhasa.status == fuzz::ReaderResult::Ok && lhasa.bytes == input) << "liblhasa: " << what << ' ' << m.id;
+    if (decodableMethod(m.id)) {
+        const fuzz::ReaderResult libarchive = fuzz::readWithLibarchive(alone);
+        // libarchive trips over a stream that ends on a code of no bits (a single-code P table
+        // after the last match); lhasa, 7-Zip and jlha do not.
+        const bool zeroBitEnd = input.size() < 3 || what.find("long match ends") != std::string::npos;
+        EXPECT_TRUE(zeroBitEnd || (libarchive.status == fuzz::ReaderResult::Ok && libarchive.bytes == input))
+            << "libarchive: " << what << ' ' << m.id;
+    }
+}
+
 struct StreamCase {
-    const char* what;
+    std::string what;
     Bytes input;
 };
 
@@ -180,32 +207,164 @@ TEST(LhEncoder, StreamsDecodeExactly)
         {"65537 random", test::randomBytes(65537, 11)},
         {"long runs", runs},
         {"one long match ends the stream", [] { Bytes b{'q', 'w'}; b.insert(b.end(), 257, 'q'); return b; }()},
+        {"a smooth picture", bench::makePhotoBmp(300, 200)},
     };
     const LhMethod* methods[] = {&kLh4, &kLh5, &kLh6, &kLh7};
     for (const auto& c : cases)
-        for (const LhMethod* m : methods) {
-            const Bytes stream = encodeLh(c.input, *m);
-            MemberOutcome outcome;
-            const Bytes decoded = decodeThroughReaders(stream, c.input, *m, outcome);
-            EXPECT_EQ(outcome, MemberOutcome::Ok) << c.what << ' ' << m->id;
-            EXPECT_EQ(decoded == c.input, true) << c.what << ' ' << m->id;
-        }
+        for (const LhMethod* m : methods)
+            expectEveryReaderGivesBack(encodeLh(c.input, *m), c.input, *m, c.what);
 }
 
-TEST(LhEncoder, ChunksCodedInParallelJoinIntoOneStream)
+// Inputs cut into chunks of 4 KiB, shorter than the 8 KiB window, so that matches reach across
+// one cut and more.
+TEST(LhEncoder, ChunksJoinIntoOneStreamWhateverTheThreads)
 {
-    Bytes input = test::textBytes(200000);
-    const Bytes noise = test::randomBytes(50000, 2);
-    input.insert(input.begin() + 70000, noise.begin(), noise.end());
-    EncodeOptions small;
-    small.chunkSize = 7777; // many chunks, none byte-aligned at its end
-    small.threads = 2;
-    const Bytes stream = encodeLh(input, kLh5, small);
-    MemberOutcome outcome;
-    EXPECT_EQ(decodeThroughReaders(stream, input, kLh5, outcome), input);
-    EXPECT_EQ(outcome, MemberOutcome::Ok);
-    // Chunking costs little: matches still reach into the previous chunk.
-    EXPECT_LT(stream.size(), encodeLh(input, kLh5).size() * 102 / 100);
+    constexpr std::size_t kChunk = 4096;
+    const Bytes period = test::randomBytes(3000, 21);
+    Bytes repeats; // random bytes that are only found again 3000 bytes back, across the cuts
+    while (repeats.size() < 5 * kChunk)
+        repeats.insert(repeats.end(), period.begin(), period.end());
+    Bytes runAcross = test::textBytes(kChunk - 100); // a run from before a cut to after the next
+    runAcross.insert(runAcross.end(), kChunk + 200, 'r');
+    const Bytes text = test::textBytes(kChunk * 2);
+    const std::vector<StreamCase> cases{
+        {"one byte", {'A'}},
+        {"less than a chunk", test::textBytes(kChunk - 1)},
+        {"exactly one chunk", Bytes(text.begin(), text.begin() + kChunk)},
+        {"one chunk and a byte", test::textBytes(kChunk + 1)},
+        {"exactly two chunks", text},
+        {"matches reaching back across the cuts", repeats},
+        {"a run across the cuts", runAcross},
+        {"incompressible", test::randomBytes(3 * kChunk + 5, 8)},
+        {"a smooth picture", bench::makePhotoBmp(120, 100)},
+    };
+    for (const auto& c : cases) {
+        EncodeOptions o;
+        o.chunkSize = kChunk;
+        o.threads = 1;
+        const Bytes one = encodeLh(c.input, kLh5, o);
+        expectEveryReaderGivesBack(one, c.input, kLh5, c.what);
+        for (unsigned threads : {2u, 8u}) {
+            o.threads = threads;
+            EXPECT_TRUE(encodeLh(c.input, kLh5, o) == one) << c.what << ": other bytes with " << threads << " threads";
+        }
+    }
+    // Matches reached back across the cuts: the repeats cost little more than one period.
+    EncodeOptions o;
+    o.chunkSize = kChunk;
+    EXPECT_LT(encodeLh(repeats, kLh5, o).size(), period.size() + 1000);
+}
+
+TEST(LhEncoder, StreamsInAndOutInPieces)
+{
+    // 64 chunks of input that does not shrink: the first mebibyte of output leaves long before
+    // the input has all been read.
+    const Bytes input = test::randomBytes(64 << 16, 12);
+    EncodeOptions o;
+    o.chunkSize = 1 << 16;
+    o.threads = 2;
+    std::size_t read = 0;
+    std::size_t readAtFirstOutput = 0;
+    Bytes stream;
+    const EncodedStream r = encodeLhStream(
+        kLh5, o,
+        [&](std::uint8_t* out, std::size_t n) {
+            n = std::min(n, input.size() - read);
+            std::memcpy(out, input.data() + read, n);
+            read += n;
+            return static_cast<std::ptrdiff_t>(n);
+        },
+        [&](const std::uint8_t* d, std::size_t n) {
+            if (stream.empty())
+                readAtFirstOutput = read;
+            stream.insert(stream.end(), d, d + n);
+        });
+    EXPECT_TRUE(r.complete);
+    EXPECT_EQ(r.original, input.size());
+    EXPECT_EQ(r.packed, stream.size());
+    EXPECT_EQ(r.crc, crc16(input.data(), input.size()));
+    EXPECT_LT(readAtFirstOutput, input.size() / 2);
+    expectEveryReaderGivesBack(stream, input, kLh5, "64 chunks");
+}
+
+TEST(LhEncoder, AReadFailureOrAThrowingSinkEndsTheStream)
+{
+    const Bytes input = test::textBytes(10 << 16);
+    EncodeOptions o;
+    o.chunkSize = 1 << 16;
+    o.threads = 4;
+    std::size_t read = 0;
+    const InputSource failsMidway = [&](std::uint8_t* out, std::size_t n) -> std::ptrdiff_t {
+        if (read > input.size() / 2)
+            return -1;
+        n = std::min(n, input.size() - read);
+        std::memcpy(out, input.data() + read, n);
+        read += n;
+        return static_cast<std::ptrdiff_t>(n);
+    };
+    EXPECT_FALSE(encodeLhStream(kLh5, o, failsMidway, [](const std::uint8_t*, std::size_t) {}).complete);
+    read = 0;
+    const InputSource whole = [&](std::uint8_t* out, std::size_t n) {
+        n = std::min(n, input.size() - read);
+        std::memcpy(out, input.data() + read, n);
+        read += n;
+        return static_cast<std::ptrdiff_t>(n);
+    };
+    EXPECT_THROW(encodeLhStream(kLh5, o, whole, [](const std::uint8_t*, std::size_t) { throw std::runtime_error("full"); }),
+                 std::runtime_error);
+}
+
+// The threads of this process while it encodes 40 chunks with a job server of `tokens` bytes:
+// the budget is read once per process, so this runs in a child process.
+std::size_t threadsWhileEncoding(int tokens)
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return 0;
+    for (int i = 0; i < tokens; ++i)
+        (void)!::write(fds[1], "+", 1);
+    ::setenv("MAKEFLAGS", ("--jobserver-auth=" + std::to_string(fds[0]) + "," + std::to_string(fds[1])).c_str(), 1);
+    const Bytes input = test::randomBytes(40 << 14, 5);
+    EncodeOptions o;
+    o.chunkSize = 1 << 14;
+    std::size_t read = 0;
+    std::size_t most = 0;
+    encodeLhStream(
+        kLh5, o,
+        [&](std::uint8_t* out, std::size_t n) {
+            n = std::min(n, input.size() - read);
+            std::memcpy(out, input.data() + read, n);
+            read += n;
+            const auto tasks = std::distance(std::filesystem::directory_iterator("/proc/self/task"), {});
+            most = std::max(most, static_cast<std::size_t>(tasks));
+            return static_cast<std::ptrdiff_t>(n);
+        },
+        [](const std::uint8_t*, std::size_t) {});
+    return most;
+}
+
+TEST(LhEncoder, HelpersComeFromTheJobBudget)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    // Never more than the processors, and never more than the budget gives.
+    for (int tokens : {0, 1, 3})
+        EXPECT_EXIT(
+            {
+                const auto expected = static_cast<std::size_t>(std::min(1 + tokens, platform::jobs::processors()));
+                std::exit(threadsWhileEncoding(tokens) == expected ? 0 : 1);
+            },
+            testing::ExitedWithCode(0), "")
+            << tokens;
+}
+
+TEST(Crc16, PiecesCombineIntoTheSumOfTheWhole)
+{
+    const Bytes b = test::randomBytes(100000, 4);
+    for (std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{4095}, std::size_t{65536}, b.size()}) {
+        const std::uint16_t first = crc16(b.data(), cut);
+        const std::uint16_t second = crc16(b.data() + cut, b.size() - cut);
+        EXPECT_EQ(crc16Combine(first, second, b.size() - cut), bitwiseCrc(b)) << cut;
+    }
 }
 
 TEST(HeaderWriter, LengthNeverAMultipleOf256AndReadBack)

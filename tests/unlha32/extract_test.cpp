@@ -218,14 +218,21 @@ TEST(UnlhaCommand, ListingsAreNeverCut)
     EXPECT_NE(std::string(small.data()).find(UNLHA_REPORT_CUT), std::string::npos);
 }
 
-// True once the process blocks sig, which unlha does when it takes the signals over: before that
-// a signal ends it at once, and on a busy machine its start can outlast any fixed wait.
-bool blocksSignal(pid_t pid, int sig)
+// Waits until the child's command runs on a thread that blocks the stop signals (its main
+// thread waits for them), however slowly the machine started it.
+bool takesSignals(pid_t child, int sig)
 {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("SigBlk:", 0) == 0)
-            return (std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1;
+    const std::string tasks = "/proc/" + std::to_string(child) + "/task";
+    for (int tries = 0; tries < 1000; ++tries) {
+        std::error_code ec;
+        for (const auto& task : fs::directory_iterator(tasks, ec)) {
+            std::ifstream status(task.path() / "status");
+            for (std::string line; std::getline(status, line);)
+                if (line.rfind("SigBlk:", 0) == 0 && ((std::stoull(line.substr(7), nullptr, 16) >> (sig - 1)) & 1))
+                    return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     return false;
 }
 
@@ -239,8 +246,7 @@ TEST(UnlhaCommand, SignalsEndItPromptlyLeavingNothing)
             ::execl(kUnlha.c_str(), "unlha", "a", (dir / "new.lzh").c_str(), (dir / "photo.bmp").c_str(), nullptr);
             ::_exit(127);
         }
-        for (int i = 0; i < 2000 && !blocksSignal(child, sig); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(takesSignals(child, sig));
         std::this_thread::sleep_for(std::chrono::milliseconds(150));
         const auto sent = std::chrono::steady_clock::now();
         ::kill(child, sig);

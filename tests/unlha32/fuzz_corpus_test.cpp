@@ -22,6 +22,7 @@ void replay(const std::string& folder, int (*target)(const std::uint8_t*, std::s
 }
 
 TEST(FuzzCorpus, Reader) { replay("reader", fuzz::readArchive); }
+TEST(FuzzCorpus, Decoder) { replay("decoder", fuzz::compareDecoders); }
 TEST(FuzzCorpus, CommandLine) { replay("command_line", fuzz::parseLine); }
 
 } // namespace

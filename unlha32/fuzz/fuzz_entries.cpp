@@ -7,6 +7,9 @@
 
 #include "unlha32/archive_index.h"
 #include "unlha32/command_line.h"
+#include "unlha32/crc16.h"
+#include "unlha32/fuzz/other_readers.h"
+#include "unlha32/lh_decoder.h"
 #include "unlha32/member_decoder.h"
 #include "unlha32/report.h"
 
@@ -29,6 +32,32 @@ int readArchive(const std::uint8_t* data, std::size_t size)
     };
     visitor.done = [](const IndexedMember&, MemberOutcome) { return true; };
     decodeMembers(bytes, index, visitor);
+    return 0;
+}
+
+int compareDecoders(const std::uint8_t* data, std::size_t size)
+{
+    if (size < 3)
+        return 0;
+    static const LhMethod* const kMethods[] = {&kLh5, &kLh6, &kLh7};
+    const LhMethod& method = *kMethods[data[0] % 3];
+    const std::uint64_t original = data[1] | (data[2] << 8);
+    const std::span<const std::uint8_t> packed(data + 3, size - 3);
+    std::vector<std::uint8_t> ours;
+    const bool oursOk = decodeLh(method, packed, original, [&](const std::uint8_t* d, std::size_t n) {
+                            ours.insert(ours.end(), d, d + n);
+                            return true;
+                        }) == LhOutcome::Ok;
+    // With our bytes' CRC in the header, another reader's Ok means the same bytes.
+    const auto archive = archiveAround(packed, method.id, original, oursOk ? crc16(ours.data(), ours.size()) : 0);
+    const ReaderResult libarchive = readWithLibarchive(archive);
+    if (libarchive.status != ReaderResult::Failed && (!oursOk || libarchive.bytes != ours))
+        std::abort(); // libarchive read what ours refused, or read it otherwise
+    if (oursOk && libarchive.status == ReaderResult::Failed) {
+        const ReaderResult lhasa = readWithLhasa(archive);
+        if (lhasa.status != ReaderResult::Ok || lhasa.bytes != ours)
+            std::abort(); // ours read what neither other reader does
+    }
     return 0;
 }
 

@@ -10,6 +10,11 @@ namespace unlha::fuzz {
 // Treats the bytes as an archive: index it, decode every member, list it.
 int readArchive(const std::uint8_t* data, std::size_t size);
 
+// Treats the bytes as -lh5- family data (the first byte picks -lh5-, -lh6- or -lh7-, the next two
+// the size it decodes to) for our decoder and libarchive; where libarchive refuses what ours
+// reads, liblhasa must read the same bytes. Aborts on any other disagreement.
+int compareDecoders(const std::uint8_t* data, std::size_t size);
+
 // Treats the bytes as a command line: parse it, and check that joining its words splits back
 // into the same words.
 int parseLine(const std::uint8_t* data, std::size_t size);

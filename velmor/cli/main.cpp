@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "platform/formats/metadata.h"
 #include "platform/fs.h"
+#include "platform/jobserver.h"
 #include "platform/nativepath.h"
 #include "platform/settings.h"
 #include "platform/tempsweep.h"
@@ -142,6 +143,8 @@ int main(int argc, char** argv)
     }
     platform::sweepTempFolderAtStartUp();
     std::vector<Job> jobs = planJobs(options);
+    // One budget of processors for the workers and the archiver they call, named before any thread starts.
+    platform::jobs::Batch batch(options.jobs ? options.jobs : platform::jobs::processors());
 
     // The QPX control is a widget and needs a widget application; a command never shows it.
     const bool needsQpx = std::any_of(jobs.begin(), jobs.end(),
@@ -164,8 +167,7 @@ int main(int argc, char** argv)
     const engine::ColorValue colour = engine::filterColor(options.filter, custom);
     const formats::WriteOptions writeOptions{jpegQuality(options)};
 
-    const int workers = std::max(1, std::min<int>(options.jobs ? options.jobs : int(std::thread::hardware_concurrency()),
-                                        int(jobs.size())));
+    const int workers = batch.workers(int(jobs.size()));
     cli::Progress progress(int(jobs.size()), !options.quiet);
 
     // Each failure on its own line above the bar, the input named once.
@@ -214,6 +216,7 @@ int main(int argc, char** argv)
                 reportFailure(job.input, job.failure);
             progress.advance();
         }
+        batch.workerEnded(); // its processor goes to the archiver of the saves still running
         if (--running == 0)
             QMetaObject::invokeMethod(app.get(), &QCoreApplication::quit, Qt::QueuedConnection);
     };

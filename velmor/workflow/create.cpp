@@ -10,7 +10,7 @@
 #include "platform/longwork.h"
 #include "platform/nativepath.h"
 #include "velmor/workflow/copyfile.h"
-#include "velmor/workflow/outputpicture.h"
+#include "platform/picture.h"
 #include "platform/qpxclient/qpxclient.h"
 #include "velmor/workflow/sourceguard.h"
 
@@ -44,7 +44,7 @@ bool createPicture(Session& session, const QString& destination, const CreateInp
             // Three steps: the output read back as a picture, the control's work bitmap, the archive.
             const LongWork work(inputs.longWork, 3);
             const QImage picture = platform::runLongStep(platform::WorkStep::LoadPicture,
-                [&] { return loadOutputPicture(session.OutputTempPath()); });
+                [&] { return platform::loadBmp24Picture(session.OutputTempPath()); });
             qpxclient::SaveQPX(inputs.qpx, picture, destination);
         } else if (format != formats::Format::Bitmap) {
             // One step: the bitmap read a band at a time and written in the format.

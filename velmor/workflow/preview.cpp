@@ -3,7 +3,7 @@
 #include "velmor/workflow/commands.h"
 
 #include "platform/errors.h"
-#include "velmor/workflow/outputpicture.h"
+#include "platform/picture.h"
 
 namespace workflow {
 
@@ -12,7 +12,7 @@ QImage renderPreview(Session& session, const RenderOutput& render)
     // A render stopped on the way throws past this: the earlier output, still shown, stays as it was.
     try {
         renderOutput(session, render);
-        return loadOutputPicture(session.OutputTempPath());
+        return platform::loadBmp24Picture(session.OutputTempPath());
     } catch (const platform::RuntimeError& e) {
         // An output the view could not show is not taken as previewed.
         session.previewCleared();
