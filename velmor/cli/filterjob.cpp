@@ -8,11 +8,13 @@
 #include "platform/fs.h"
 #include "platform/nativepath.h"
 #include "platform/picture.h"
+#include "platform/picturebudget.h"
 #include "velmor/engine/render.h"
 #include "velmor/engine/renderfilter.h"
 #include "velmor/engine/renderrows.h"
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
 #include <vector>
 
@@ -23,7 +25,8 @@ constexpr std::size_t kStripBytes = 1u << 20;
 
 class PictureSource : public Source {
 public:
-    explicit PictureSource(const QImage& picture) : picture_(platform::toBgr888(picture)) {}
+    explicit PictureSource(const QImage& picture, platform::PictureMemory hold = {})
+        : picture_(platform::toBgr888(picture)), hold_(std::move(hold)) {}
     int width() const override { return picture_.width(); }
     int height() const override { return picture_.height(); }
     const std::uint8_t* row(int y) const override { return picture_.constScanLine(picture_.height() - y); }
@@ -31,6 +34,7 @@ public:
 
 private:
     QImage picture_;
+    platform::PictureMemory hold_; // its share of the run's memory budget
 };
 
 // Strips go out on the writer's second thread while the next one is rendered.
@@ -45,13 +49,31 @@ private:
     platform::fs::OverlappedWriter& writer_;
 };
 
+// The rows gathered into a picture, for an output that takes its bytes only in order; within the
+// memory budget, as any picture held whole.
+std::unique_ptr<Source> heldWhole(platform::PictureRows& rows)
+{
+    const std::int64_t bytes = std::int64_t(rows.width()) * rows.height() * 3;
+    if (const QString problem = platform::pictureBudgetProblem(0, 0, bytes); !problem.isEmpty())
+        throw platform::RuntimeError(platform::kOutOfMemory, problem);
+    QImage picture(rows.width(), rows.height(), QImage::Format_BGR888);
+    if (picture.isNull())
+        throw platform::RuntimeError(platform::kOutOfMemory, QStringLiteral("メモリが足りません"));
+    for (int y = 0; y < picture.height(); ++y)
+        std::memcpy(picture.scanLine(y), rows.nextRow(), std::size_t(rows.width()) * 3);
+    rows.finish();
+    return sourceFromImage(picture);
+}
+
 } // namespace
 
 std::unique_ptr<Source> openSource(const QString& input)
 {
     if (auto bitmap = openStreamedBitmap(input))
         return bitmap;
-    return sourceFromImage(platform::loadPicture(input)); // decodes, or refuses with a reason
+    platform::PictureMemory hold; // the -j workers' pictures share one budget
+    const QImage picture = platform::loadPicture(input, &hold); // decodes, or refuses with a reason
+    return std::make_unique<PictureSource>(picture, std::move(hold));
 }
 
 std::unique_ptr<Source> sourceFromImage(const QImage& picture)
@@ -118,6 +140,36 @@ void writeFilteredPicture(const Source& source, const QString& output, engine::C
     }
     // As for the bitmap, the output is whole or absent; flushing to disk is left to the kernel.
     file.commit(false);
+}
+
+void writeFilteredBitmap(platform::PictureRows& rows, const QString& output, engine::ColorValue color,
+    const std::atomic<bool>& stop)
+{
+    const int width = rows.width(), height = rows.height();
+    engine::checkRenderSize(width, height);
+    const engine::RenderTable table(color);
+    engine::RenderHooks hooks;
+    hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
+
+    try {
+        platform::fs::AtomicFile file(platform::nativePathString(output));
+        if (!platform::fs::allowsPositionedWrites(file.fd())) {
+            file.discard();
+            writeFilteredBitmap(*heldWhole(rows), output, color, stop);
+            return;
+        }
+        platform::bmp24::TopDownRowWriter writer(file.fd(), width, height, kStripBytes);
+        // The render counts grid rows from 1 in the order it is handed them: here from the top.
+        engine::renderRows(table, width, height, [&](int) { return rows.nextRow(); },
+            [&](int) { return writer.nextRow(); }, hooks);
+        rows.finish();
+        writer.finish();
+        file.commit(false);
+    } catch (const engine::RenderCancelled&) {
+        throw Stopped{};
+    } catch (const std::system_error& e) {
+        throw platform::fileError(e, output);
+    }
 }
 
 QImage filteredPicture(const Source& source, engine::ColorValue color)

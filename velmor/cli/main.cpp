@@ -92,8 +92,16 @@ int jpegQuality(const cli::Options& options)
 void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx, const formats::WriteOptions& writeOptions)
 {
     const bool qpxInput = qpxclient::isQpxPath(job.input);
-    std::unique_ptr<cli::Source> source = qpxInput ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
     const formats::Format format = formats::formatOf(job.output);
+    // A bitmap from a picture that can be read a band at a time never holds it whole.
+    const bool bitmapFile = format == formats::Format::Bitmap && !cli::isStandardOutput(job.output)
+        && !qpxclient::isQpxPath(job.output);
+    if (bitmapFile && !qpxInput)
+        if (auto rows = platform::openPictureRows(job.input)) {
+            cli::writeFilteredBitmap(*rows, job.output, colour, gStop);
+            return;
+        }
+    std::unique_ptr<cli::Source> source = qpxInput ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
     if (cli::isStandardOutput(job.output))
         cli::writeFilteredBitmapToStandardOutput(*source, colour);
     else if (qpxclient::isQpxPath(job.output)) {

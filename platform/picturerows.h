@@ -1,0 +1,33 @@
+#pragma once
+// Pictures read a band of rows at a time, top row first, for work that goes through a picture once
+// (velmor-filter): memory stays at a few rows whatever the picture's size. The rows are the bytes
+// loadPicture and toBgr888 give for the same file.
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+namespace platform {
+
+class PictureRows {
+public:
+    virtual ~PictureRows() = default;
+    int width() const { return width_; }
+    int height() const { return height_; }
+    // The next row from the top: width pixels of three bytes, blue, green, red; valid until the
+    // next call. Data found damaged on the way throws RuntimeError naming the file.
+    virtual const std::uint8_t* nextRow() = 0;
+    // After the last row: the rest of the file is checked. Throws RuntimeError as nextRow does.
+    virtual void finish() = 0;
+
+protected:
+    int width_ = 0;
+    int height_ = 0;
+};
+
+// The picture at path as rows when its format and content allow it (a baseline JPEG in colour or
+// grey that needs no turning); null when it is to be decoded whole by loadPicture, which then
+// gives the reason for any fault of the file.
+std::unique_ptr<PictureRows> openPictureRows(const QString& path);
+
+} // namespace platform
