@@ -99,6 +99,11 @@ public:
         width_ = int(cinfo_.output_width);
         height_ = int(cinfo_.output_height);
         grey_ = grey;
+        // JFIF's density as the whole-picture reader keeps it: whole dots per metre, cut short.
+        if (cinfo_.density_unit == 1)
+            dotsPerMetre_ = QSize(int(100. * cinfo_.X_density / 2.54), int(100. * cinfo_.Y_density / 2.54));
+        else if (cinfo_.density_unit == 2)
+            dotsPerMetre_ = QSize(int(100. * cinfo_.X_density), int(100. * cinfo_.Y_density));
         decoded_.resize(std::size_t(width_) * (grey ? 1 : 3));
         row_.resize(std::size_t(width_) * 3);
         return true;

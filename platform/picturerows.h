@@ -3,6 +3,7 @@
 // (velmor-filter): memory stays at a few rows whatever the picture's size. The rows are the bytes
 // loadPicture and toBgr888 give for the same file.
 
+#include <QSize>
 #include <QString>
 #include <cstdint>
 #include <memory>
@@ -14,6 +15,9 @@ public:
     virtual ~PictureRows() = default;
     int width() const { return width_; }
     int height() const { return height_; }
+    // The resolution the file states, in whole dots per metre as loadPicture's picture has it;
+    // empty when it states none.
+    QSize dotsPerMetre() const { return dotsPerMetre_; }
     // The next row from the top: width pixels of three bytes, blue, green, red; valid until the
     // next call. Data found damaged on the way throws RuntimeError naming the file.
     virtual const std::uint8_t* nextRow() = 0;
@@ -23,10 +27,12 @@ public:
 protected:
     int width_ = 0;
     int height_ = 0;
+    QSize dotsPerMetre_;
 };
 
 // The picture at path as rows when its format and content allow it (a baseline JPEG in colour or
-// grey that needs no turning); null when it is to be decoded whole by loadPicture, which then
+// grey that needs no turning, an 8-bit PNG in colour, grey or a palette without transparency and
+// not interlaced); null when it is to be decoded whole by loadPicture, which then
 // gives the reason for any fault of the file.
 std::unique_ptr<PictureRows> openPictureRows(const QString& path);
 

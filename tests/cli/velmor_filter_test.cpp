@@ -30,11 +30,12 @@ TEST_F(VelmorFilterTest, WritesWhatTheWindowWritesForEveryKindOfSource)
     }
 }
 
-// Camera photos: upright ones are read a row at a time and written into place, a turned one is
-// held whole; each gives the window's bytes, and so does the pipe, which takes bytes only in order.
-TEST_F(VelmorFilterTest, CameraPhotosStreamedOrHeldGiveTheWindowsBytes)
+// Camera photos and PNGs: upright photos and plain PNGs are read a row at a time and written into
+// place, a turned photo and a PNG with alpha are held whole; each gives the window's bytes, and so
+// does a pipe, which takes bytes only in order.
+TEST_F(VelmorFilterTest, PicturesStreamedOrHeldGiveTheWindowsBytes)
 {
-    for (const char* name : {"landscape0.jpg", "landscape1.jpg", "landscape6.jpg"}) {
+    for (const char* name : {"landscape0.jpg", "landscape1.jpg", "landscape6.jpg", "basn3p08.png", "basn6a08.png"}) {
         const QString input = QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/") + QLatin1String(name);
         const QByteArray expected = windowResult(input, 0x0040C0C0);
         const Outcome r = run({QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("sepia"), QStringLiteral("-o"), path(QStringLiteral("out.bmp")), input});

@@ -61,7 +61,7 @@ struct PictureRowsTest : ::testing::Test {
     }
 };
 
-TEST_F(PictureRowsTest, UprightJpegsReadARowAtATimeGiveTheWholeReadersBytes)
+TEST_F(PictureRowsTest, UprightJpegsAndPlainPngsReadARowAtATimeGiveTheWholeReadersBytes)
 {
     const struct {
         const char* what;
@@ -71,6 +71,11 @@ TEST_F(PictureRowsTest, UprightJpegsReadARowAtATimeGiveTheWholeReadersBytes)
         {"camera photo with orientation 1", fixture("landscape1.jpg")},
         {"colour, odd size", write(QStringLiteral("odd.jpg"), testsupport::encoded(noise(37, 23), "JPEG"))},
         {"grey", write(QStringLiteral("grey.jpg"), testsupport::encoded(noise(20, 9, QImage::Format_Grayscale8), "JPEG"))},
+        {"PNG in colour", fixture("basn2c08.png")},
+        {"PNG in grey", fixture("basn0g08.png")},
+        {"PNG with a palette", fixture("basn3p08.png")},
+        {"PNG with a file gamma", fixture("g03n2c08.png")},
+        {"PNG with a resolution, odd size", write(QStringLiteral("odd.png"), testsupport::encoded(noise(37, 23), "PNG"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -79,11 +84,15 @@ TEST_F(PictureRowsTest, UprightJpegsReadARowAtATimeGiveTheWholeReadersBytes)
         const QImage whole = platform::loadPicture(c.path);
         EXPECT_EQ(rows->width(), whole.width());
         EXPECT_EQ(rows->height(), whole.height());
+        if (!rows->dotsPerMetre().isEmpty()) {
+            EXPECT_EQ(rows->dotsPerMetre(), QSize(whole.dotsPerMeterX(), whole.dotsPerMeterY()));
+        }
         EXPECT_TRUE(allRows(*rows) == wholeRows(c.path));
     }
 }
 
-// Turned photos, progressive JPEGs and other formats are held whole; so is what is no JPEG at all.
+// Turned photos, progressive JPEGs, PNGs with alpha or interlaced, other formats and what is no
+// picture at all are held whole.
 TEST_F(PictureRowsTest, PicturesThatCannotBeReadInOrderAreLeftToTheWholeReader)
 {
     QByteArray progressive;
@@ -100,7 +109,9 @@ TEST_F(PictureRowsTest, PicturesThatCannotBeReadInOrderAreLeftToTheWholeReader)
     } cases[] = {
         {"photo turned by its orientation", fixture("landscape6.jpg")},
         {"progressive", write(QStringLiteral("progressive.jpg"), progressive)},
-        {"PNG", write(QStringLiteral("a.png"), testsupport::encoded(noise(8, 8), "PNG"))},
+        {"PNG with alpha", fixture("basn6a08.png")},
+        {"interlaced PNG", fixture("basi2c08.png")},
+        {"PNG cut short", write(QStringLiteral("cut.png"), testsupport::encoded(noise(8, 8), "PNG").chopped(20))},
         {"bitmap", write(QStringLiteral("a.bmp"), testsupport::encoded(noise(8, 8), "BMP"))},
         {"empty", write(QStringLiteral("empty.jpg"), {})},
         {"missing", dir.filePath(QStringLiteral("missing.jpg"))},

@@ -113,10 +113,14 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
     }
 }
 
-void writeFilteredPicture(const Source& source, const QString& output, engine::ColorValue color, formats::Format format,
+namespace {
+
+// The tinted rows, top row first, to a picture file in format: rendered a band at a time.
+// allRead runs after the last row, before the file takes the output's place.
+void writeFilteredRows(int width, int height, const std::function<const std::uint8_t*()>& nextRowFromTop,
+    const std::function<void()>& allRead, const QString& output, engine::ColorValue color, formats::Format format,
     const formats::PhotoMetadata& metadata, const formats::WriteOptions& options, const std::atomic<bool>& stop)
 {
-    const int width = source.width(), height = source.height();
     engine::checkRenderSize(width, height);
     const engine::RenderTable table(color);
     const std::size_t rowBytes = std::size_t(width) * 3;
@@ -127,10 +131,9 @@ void writeFilteredPicture(const Source& source, const QString& output, engine::C
 
     formats::PictureFile file(output, format, width, height, formats::metadataForOutput(metadata, width, height), options);
     try {
-        // Band row i (from 1) is grid row top - i + 1: the render walks down the picture.
-        for (int top = height; top >= 1; top -= bandRows) {
-            const int rows = std::min(bandRows, top);
-            engine::renderRows(table, width, rows, [&](int i) { return source.row(top - i + 1); },
+        for (int left = height; left > 0; left -= bandRows) {
+            const int rows = std::min(bandRows, left);
+            engine::renderRows(table, width, rows, [&](int) { return nextRowFromTop(); },
                 [&](int i) { return band.data() + std::size_t(i - 1) * rowBytes; }, hooks);
             for (int i = 0; i < rows; ++i)
                 file.writeRow(band.data() + std::size_t(i) * rowBytes);
@@ -138,8 +141,30 @@ void writeFilteredPicture(const Source& source, const QString& output, engine::C
     } catch (const engine::RenderCancelled&) {
         throw Stopped{};
     }
+    allRead();
     // As for the bitmap, the output is whole or absent; flushing to disk is left to the kernel.
     file.commit(false);
+}
+
+} // namespace
+
+void writeFilteredPicture(const Source& source, const QString& output, engine::ColorValue color, formats::Format format,
+    const formats::PhotoMetadata& metadata, const formats::WriteOptions& options, const std::atomic<bool>& stop)
+{
+    // Grid rows count from the bottom: the render walks down the picture from row H.
+    int y = source.height();
+    writeFilteredRows(source.width(), source.height(), [&] { return source.row(y--); }, [] {}, output, color,
+        format, metadata, options, stop);
+}
+
+void writeFilteredPicture(platform::PictureRows& rows, const QString& output, engine::ColorValue color,
+    formats::Format format, formats::PhotoMetadata metadata, const formats::WriteOptions& options,
+    const std::atomic<bool>& stop)
+{
+    if (!metadata.resolution)
+        metadata.resolution = formats::statedResolution(rows.dotsPerMetre().width(), rows.dotsPerMetre().height());
+    writeFilteredRows(rows.width(), rows.height(), [&] { return rows.nextRow(); }, [&] { rows.finish(); }, output,
+        color, format, metadata, options, stop);
 }
 
 void writeFilteredBitmap(platform::PictureRows& rows, const QString& output, engine::ColorValue color,

@@ -93,12 +93,14 @@ void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx, const format
 {
     const bool qpxInput = qpxclient::isQpxPath(job.input);
     const formats::Format format = formats::formatOf(job.output);
-    // A bitmap from a picture that can be read a band at a time never holds it whole.
-    const bool bitmapFile = format == formats::Format::Bitmap && !cli::isStandardOutput(job.output)
-        && !qpxclient::isQpxPath(job.output);
-    if (bitmapFile && !qpxInput)
+    // A picture that can be read a band at a time goes through once, never held whole.
+    if (!qpxInput && !cli::isStandardOutput(job.output) && !qpxclient::isQpxPath(job.output))
         if (auto rows = platform::openPictureRows(job.input)) {
-            cli::writeFilteredBitmap(*rows, job.output, colour, gStop);
+            if (format == formats::Format::Bitmap)
+                cli::writeFilteredBitmap(*rows, job.output, colour, gStop);
+            else
+                cli::writeFilteredPicture(*rows, job.output, colour, format, formats::readPhotoMetadata(job.input),
+                    writeOptions, gStop);
             return;
         }
     std::unique_ptr<cli::Source> source = qpxInput ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
