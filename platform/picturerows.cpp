@@ -2,6 +2,7 @@
 
 #include "platform/jpegrows.h"
 #include "platform/pngrows.h"
+#include "platform/tiffrows.h"
 
 namespace platform {
 
@@ -9,7 +10,9 @@ std::unique_ptr<PictureRows> openPictureRows(const QString& path)
 {
     if (auto rows = openJpegRows(path))
         return rows;
-    return openPngRows(path);
+    if (auto rows = openPngRows(path))
+        return rows;
+    return openTiffRows(path);
 }
 
 } // namespace platform

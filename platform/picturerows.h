@@ -32,7 +32,7 @@ protected:
 
 // The picture at path as rows when its format and content allow it (a baseline JPEG in colour or
 // grey that needs no turning, an 8-bit PNG in colour, grey or a palette without transparency and
-// not interlaced); null when it is to be decoded whole by loadPicture, which then
+// not interlaced, an untiled 8-bit TIFF in colour or grey that needs no turning); null when it is to be decoded whole by loadPicture, which then
 // gives the reason for any fault of the file.
 std::unique_ptr<PictureRows> openPictureRows(const QString& path);
 

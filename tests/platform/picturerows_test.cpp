@@ -61,7 +61,7 @@ struct PictureRowsTest : ::testing::Test {
     }
 };
 
-TEST_F(PictureRowsTest, UprightJpegsAndPlainPngsReadARowAtATimeGiveTheWholeReadersBytes)
+TEST_F(PictureRowsTest, UprightJpegsPlainPngsAndTiffsReadARowAtATimeGiveTheWholeReadersBytes)
 {
     const struct {
         const char* what;
@@ -76,6 +76,8 @@ TEST_F(PictureRowsTest, UprightJpegsAndPlainPngsReadARowAtATimeGiveTheWholeReade
         {"PNG with a palette", fixture("basn3p08.png")},
         {"PNG with a file gamma", fixture("g03n2c08.png")},
         {"PNG with a resolution, odd size", write(QStringLiteral("odd.png"), testsupport::encoded(noise(37, 23), "PNG"))},
+        {"TIFF in colour", write(QStringLiteral("colour.tif"), testsupport::encoded(noise(37, 23, QImage::Format_RGB888), "TIFF"))},
+        {"TIFF in grey", write(QStringLiteral("grey.tif"), testsupport::encoded(noise(20, 9, QImage::Format_Grayscale8), "TIFF"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -111,6 +113,7 @@ TEST_F(PictureRowsTest, PicturesThatCannotBeReadInOrderAreLeftToTheWholeReader)
         {"progressive", write(QStringLiteral("progressive.jpg"), progressive)},
         {"PNG with alpha", fixture("basn6a08.png")},
         {"interlaced PNG", fixture("basi2c08.png")},
+        {"TIFF with alpha", write(QStringLiteral("alpha.tif"), testsupport::encoded(noise(8, 8, QImage::Format_ARGB32), "TIFF"))},
         {"PNG cut short", write(QStringLiteral("cut.png"), testsupport::encoded(noise(8, 8), "PNG").chopped(20))},
         {"bitmap", write(QStringLiteral("a.bmp"), testsupport::encoded(noise(8, 8), "BMP"))},
         {"empty", write(QStringLiteral("empty.jpg"), {})},
