@@ -115,8 +115,7 @@ public:
             throw damaged();
         if (!grey_)
             return decoded_.data();
-        for (int x = 0; x < width_; ++x)
-            std::memset(&row_[std::size_t(x) * 3], decoded_[std::size_t(x)], 3);
+        rows::greyToBgr(decoded_.data(), row_.data(), width_);
         return row_.data();
     }
 
@@ -191,19 +190,9 @@ private:
 
 std::unique_ptr<PictureRows> openJpegRows(const QString& path)
 {
-    const int fd = fs::openRegularForReading(nativePathString(path));
-    if (fd < 0)
+    std::FILE* file = rows::openStreamWithSignature(path, std::string_view("\xFF\xD8\xFF", 3));
+    if (!file)
         return nullptr;
-    std::uint8_t magic[3] = {};
-    if (::pread(fd, magic, 3, 0) != 3 || magic[0] != 0xFF || magic[1] != 0xD8 || magic[2] != 0xFF) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file) {
-        ::close(fd);
-        return nullptr;
-    }
     auto rows = std::make_unique<JpegRows>(path, file);
     if (!rows->start())
         return nullptr;

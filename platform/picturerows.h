@@ -6,7 +6,10 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <cstdio>
+#include <initializer_list>
 #include <memory>
+#include <string_view>
 
 namespace platform {
 
@@ -35,5 +38,15 @@ protected:
 // not interlaced, an untiled 8-bit TIFF in colour or grey that needs no turning); null when it is to be decoded whole by loadPicture, which then
 // gives the reason for any fault of the file.
 std::unique_ptr<PictureRows> openPictureRows(const QString& path);
+
+// For the readers of each format.
+namespace rows {
+// The file at path open for reading when it is a regular file that begins with one of the
+// signatures; -1 (or null) otherwise.
+int openWithSignature(const QString& path, std::initializer_list<std::string_view> signatures);
+std::FILE* openStreamWithSignature(const QString& path, std::string_view signature);
+// width grey samples as blue, green, red.
+void greyToBgr(const std::uint8_t* grey, std::uint8_t* bgr, int width);
+} // namespace rows
 
 } // namespace platform

@@ -98,8 +98,7 @@ public:
             throw damaged();
         if (!grey_)
             return decoded_.data();
-        for (int x = 0; x < width_; ++x)
-            std::memset(&row_[std::size_t(x) * 3], decoded_[std::size_t(x)], 3);
+        rows::greyToBgr(decoded_.data(), row_.data(), width_);
         return row_.data();
     }
 
@@ -160,21 +159,11 @@ private:
 
 std::unique_ptr<PictureRows> openPngRows(const QString& path)
 {
-    const int fd = fs::openRegularForReading(nativePathString(path));
-    if (fd < 0)
+    std::FILE* file = rows::openStreamWithSignature(path, std::string_view("\x89PNG\r\n\x1a\n", 8));
+    if (!file)
         return nullptr;
-    std::uint8_t magic[8] = {};
-    if (::pread(fd, magic, 8, 0) != 8 || std::memcmp(magic, "\x89PNG\r\n\x1a\n", 8) != 0 || !reachesEnd(fd)) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file) {
-        ::close(fd);
-        return nullptr;
-    }
     auto rows = std::make_unique<PngRows>(path, file);
-    if (!rows->start())
+    if (!reachesEnd(::fileno(file)) || !rows->start())
         return nullptr;
     return rows;
 }

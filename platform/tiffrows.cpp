@@ -69,16 +69,16 @@ public:
     {
         if (TIFFReadScanline(tiff_, decoded_.data(), std::uint32_t(next_++), 0) < 0)
             throw RuntimeError(kInvalidPicture, QStringLiteral("%1: %2").arg(shownPath(path_), damagedPictureMessage()));
-        for (int x = 0; x < width_; ++x) {
+        if (grey_) {
+            rows::greyToBgr(decoded_.data(), row_.data(), width_);
+            return row_.data();
+        }
+        for (int x = 0; x < width_; ++x) { // red, green, blue to blue, green, red
+            const std::uint8_t* s = &decoded_[std::size_t(x) * 3];
             std::uint8_t* p = &row_[std::size_t(x) * 3];
-            if (grey_) {
-                std::memset(p, decoded_[std::size_t(x)], 3);
-            } else {
-                const std::uint8_t* s = &decoded_[std::size_t(x) * 3];
-                p[0] = s[2];
-                p[1] = s[1];
-                p[2] = s[0];
-            }
+            p[0] = s[2];
+            p[1] = s[1];
+            p[2] = s[0];
         }
         return row_.data();
     }
@@ -98,15 +98,9 @@ private:
 
 std::unique_ptr<PictureRows> openTiffRows(const QString& path)
 {
-    const int fd = fs::openRegularForReading(nativePathString(path));
+    const int fd = rows::openWithSignature(path, {std::string_view("II*\0", 4), std::string_view("MM\0*", 4)});
     if (fd < 0)
         return nullptr;
-    std::uint8_t magic[4] = {};
-    if (::pread(fd, magic, 4, 0) != 4
-        || (std::memcmp(magic, "II*\0", 4) != 0 && std::memcmp(magic, "MM\0*", 4) != 0)) {
-        ::close(fd);
-        return nullptr;
-    }
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     TIFFOpenOptionsSetErrorHandlerExtR(options, quiet, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, quiet, nullptr);

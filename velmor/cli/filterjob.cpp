@@ -65,6 +65,33 @@ std::unique_ptr<Source> heldWhole(platform::PictureRows& rows)
     return sourceFromImage(picture);
 }
 
+// Stops the render when stop is raised.
+engine::RenderHooks stoppingHooks(const std::atomic<bool>& stop)
+{
+    engine::RenderHooks hooks;
+    hooks.cancelled = [&stop] { return stop.load(std::memory_order_relaxed); };
+    return hooks;
+}
+
+// Runs write on a new file for output and puts it in output's place when write says it is
+// complete: interrupted or failed, output is left as it was.
+template <class Write>
+void replaceOutput(const QString& output, Write&& write)
+{
+    try {
+        platform::fs::AtomicFile file(platform::nativePathString(output));
+        if (!write(file))
+            return;
+        // The rename makes the output whole or absent; flushing every file to disk is left to the
+        // kernel, as batch tools do.
+        file.commit(false);
+    } catch (const engine::RenderCancelled&) {
+        throw Stopped{};
+    } catch (const std::system_error& e) {
+        throw platform::fileError(e, output);
+    }
+}
+
 } // namespace
 
 std::unique_ptr<Source> openSource(const QString& input)
@@ -91,26 +118,16 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
     const engine::RenderTable table(color);
     const auto stride = static_cast<std::size_t>(platform::bmp24::stride(width));
     const int rowsPerStrip = static_cast<int>(std::max<std::size_t>(1, kStripBytes / stride));
-    engine::RenderHooks hooks;
-    hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
-
-    try {
-        platform::fs::AtomicFile file(platform::nativePathString(output));
+    replaceOutput(output, [&](platform::fs::AtomicFile& file) {
         platform::fs::OverlappedWriter writer(file, std::size_t(rowsPerStrip) * stride);
         OverlappedSink sink(writer);
         platform::bmp24::RowWriter rows(sink, width, height);
         engine::renderRows(table, width, height, [&](int y) { return source.row(y); },
-            [&](int) { return rows.nextRow(); }, hooks);
+            [&](int) { return rows.nextRow(); }, stoppingHooks(stop));
         rows.finish();
         writer.finish();
-        // The rename makes the output whole or absent; flushing every file to disk is left to the
-        // kernel, as batch tools do.
-        file.commit(false);
-    } catch (const engine::RenderCancelled&) {
-        throw Stopped{};
-    } catch (const std::system_error& e) {
-        throw platform::fileError(e, output);
-    }
+        return true;
+    });
 }
 
 namespace {
@@ -126,8 +143,7 @@ void writeFilteredRows(int width, int height, const std::function<const std::uin
     const std::size_t rowBytes = std::size_t(width) * 3;
     const int bandRows = static_cast<int>(std::clamp<std::size_t>(kStripBytes / rowBytes, 1, std::size_t(height)));
     std::vector<std::uint8_t> band(std::size_t(bandRows) * rowBytes);
-    engine::RenderHooks hooks;
-    hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
+    const engine::RenderHooks hooks = stoppingHooks(stop);
 
     formats::PictureFile file(output, format, width, height, formats::metadataForOutput(metadata, width, height), options);
     try {
@@ -173,28 +189,23 @@ void writeFilteredBitmap(platform::PictureRows& rows, const QString& output, eng
     const int width = rows.width(), height = rows.height();
     engine::checkRenderSize(width, height);
     const engine::RenderTable table(color);
-    engine::RenderHooks hooks;
-    hooks.cancelled = [&] { return stop.load(std::memory_order_relaxed); };
-
-    try {
-        platform::fs::AtomicFile file(platform::nativePathString(output));
-        if (!platform::fs::allowsPositionedWrites(file.fd())) {
+    bool placed = true;
+    replaceOutput(output, [&](platform::fs::AtomicFile& file) {
+        placed = platform::fs::allowsPositionedWrites(file.fd());
+        if (!placed) {
             file.discard();
-            writeFilteredBitmap(*heldWhole(rows), output, color, stop);
-            return;
+            return false;
         }
         platform::bmp24::TopDownRowWriter writer(file.fd(), width, height, kStripBytes);
         // The render counts grid rows from 1 in the order it is handed them: here from the top.
         engine::renderRows(table, width, height, [&](int) { return rows.nextRow(); },
-            [&](int) { return writer.nextRow(); }, hooks);
+            [&](int) { return writer.nextRow(); }, stoppingHooks(stop));
         rows.finish();
         writer.finish();
-        file.commit(false);
-    } catch (const engine::RenderCancelled&) {
-        throw Stopped{};
-    } catch (const std::system_error& e) {
-        throw platform::fileError(e, output);
-    }
+        return true;
+    });
+    if (!placed)
+        writeFilteredBitmap(*heldWhole(rows), output, color, stop);
 }
 
 QImage filteredPicture(const Source& source, engine::ColorValue color)
