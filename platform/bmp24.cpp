@@ -4,6 +4,7 @@
 #include "platform/byteorder.h"
 #include "platform/fs.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -107,6 +108,40 @@ void RowWriter::finish()
 {
     sink_.submit(used_);
     used_ = 0;
+}
+
+TopDownRowWriter::TopDownRowWriter(int fd, std::int32_t width, std::int32_t height, std::size_t bandBytes)
+    : fd_(fd), width_(width), height_(height), stride_(std::size_t(stride(width))),
+      bandRows_(int(std::clamp<std::size_t>(bandBytes / stride_, 1, std::size_t(std::max(height, 1))))),
+      band_(std::size_t(bandRows_) * stride_, 0) // padding bytes stay zero
+{
+    const auto h = header(width, height);
+    fs::writeAllAt(fd_, h.data(), h.size(), 0, "rows");
+}
+
+std::uint8_t* TopDownRowWriter::nextRow()
+{
+    if (inBand_ == bandRows_)
+        writeBand();
+    ++inBand_;
+    ++given_;
+    return band_.data() + std::size_t(bandRows_ - inBand_) * stride_;
+}
+
+void TopDownRowWriter::finish()
+{
+    if (inBand_ > 0)
+        writeBand();
+}
+
+// The band holds rows given_ - inBand_ + 1 .. given_ from the top, the last of them at the band's
+// end offset first: stored rows height - given_ + 1 onwards.
+void TopDownRowWriter::writeBand()
+{
+    const std::size_t skip = std::size_t(bandRows_ - inBand_) * stride_;
+    const std::int64_t at = kHeaderSize + std::int64_t(height_ - given_) * std::int64_t(stride_);
+    fs::writeAllAt(fd_, band_.data() + skip, std::size_t(inBand_) * stride_, at, "rows");
+    inBand_ = 0;
 }
 
 } // namespace platform::bmp24

@@ -99,4 +99,28 @@ private:
     std::size_t used_ = 0;
 };
 
+// Writes a W x H file in this layout from rows that come top first (a decoder's order): each band
+// of rows is written with pwrite into its place in the file, whose size is known from the start,
+// so the picture is never held whole. The descriptor (not owned) must allow positioned writes.
+class TopDownRowWriter {
+public:
+    TopDownRowWriter(int fd, std::int32_t width, std::int32_t height, std::size_t bandBytes);
+
+    // The pixel bytes (3W) of the next row from the top, to be filled before the next call.
+    std::uint8_t* nextRow();
+    // Writes what is left; the caller has filled all H rows. Throws std::system_error.
+    void finish();
+
+private:
+    void writeBand();
+
+    int fd_;
+    std::int32_t width_, height_;
+    std::size_t stride_;
+    int bandRows_;
+    std::vector<std::uint8_t> band_; // rows in file order: the last row given is the band's first
+    int given_ = 0;                  // rows from the top handed out so far
+    int inBand_ = 0;
+};
+
 } // namespace platform::bmp24

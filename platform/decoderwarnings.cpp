@@ -13,18 +13,6 @@ thread_local DecoderWarnings* tActive = nullptr;
 QtMessageHandler gPrevious = nullptr;
 std::once_flag gInstalled;
 
-// libjpeg's warnings about the data itself; its other warnings (an unknown JFIF revision) are
-// harmless.
-bool tellsOfDamage(const QString& message)
-{
-    static const char* const kSigns[] = {"Corrupt JPEG data", "Premature end of JPEG file", "Invalid SOS parameters",
-        "Inconsistent progression sequence", "Application transferred too few scanlines"};
-    for (const char* sign : kSigns)
-        if (message.contains(QLatin1String(sign)))
-            return true;
-    return false;
-}
-
 void handler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (tActive && tellsOfDamage(message)) {
@@ -36,6 +24,16 @@ void handler(QtMsgType type, const QMessageLogContext& context, const QString& m
 }
 
 } // namespace
+
+bool tellsOfDamage(const QString& message)
+{
+    static const char* const kSigns[] = {"Corrupt JPEG data", "Premature end of JPEG file", "Invalid SOS parameters",
+        "Inconsistent progression sequence", "Application transferred too few scanlines"};
+    for (const char* sign : kSigns)
+        if (message.contains(QLatin1String(sign)))
+            return true;
+    return false;
+}
 
 void noteDecoderMessage(const QString& message)
 {

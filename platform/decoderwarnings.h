@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// True for libjpeg's warnings about the data itself (corrupt, ended early); its other warnings (an
+// unknown JFIF revision) are harmless.
+bool tellsOfDamage(const QString& message);
+
 // While one lives, warnings of damaged picture data raised on this thread are kept instead of
 // logged; other messages go on to the handler installed before. One per thread at a time.
 class DecoderWarnings {

@@ -77,6 +77,27 @@ void writeAll(int fd, const void* data, std::size_t size, const char* what)
     }
 }
 
+void writeAllAt(int fd, const void* data, std::size_t size, std::int64_t offset, const char* what)
+{
+    auto p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::pwrite(fd, p, size, off_t(offset));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            throw std::system_error(errno, std::generic_category(), what);
+        }
+        p += n;
+        offset += n;
+        size -= static_cast<std::size_t>(n);
+    }
+}
+
+bool allowsPositionedWrites(int fd) noexcept
+{
+    return ::lseek(fd, 0, SEEK_CUR) >= 0;
+}
+
 OverlappedWriter::OverlappedWriter(AtomicFile& file, std::size_t bufferSize)
     : file_(file), size_(bufferSize), buffers_{std::make_unique<std::uint8_t[]>(bufferSize), std::make_unique<std::uint8_t[]>(bufferSize)}
 {

@@ -103,5 +103,9 @@ private:
 
 // Writes all of data to fd; throws std::system_error naming what (ENOSPC on a full disk).
 void writeAll(int fd, const void* data, std::size_t size, const char* what);
+// The same at a position in the file, which does not move the descriptor's offset.
+void writeAllAt(int fd, const void* data, std::size_t size, std::int64_t offset, const char* what);
+// False for a pipe or a terminal, which take bytes only in order.
+bool allowsPositionedWrites(int fd) noexcept;
 
 } // namespace platform::fs

@@ -15,6 +15,7 @@
 #include <QImageReader>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <system_error>
 #include <unistd.h>
 
@@ -52,19 +53,26 @@ QByteArray readPictureFile(const QString& path)
     return bytes;
 }
 
-// Refuses a picture of this size before it is decoded: past the side limit, or past the memory budget.
-void checkDecodedSize(const QString& path, QSize size, qint64 fileBytes)
+// Refuses a picture of this size before it is decoded: past the side limit, or past the memory
+// budget. With hold, the picture's share of the budget is taken into it (waiting for other
+// pictures of the run to give theirs back when it fits only without them).
+void checkDecodedSize(const QString& path, QSize size, qint64 fileBytes, PictureMemory* hold)
 {
     if (size.width() > kMaxPictureSide || size.height() > kMaxPictureSide)
         throw RuntimeError(kOverflow, named(path, QStringLiteral("画像が大きすぎます (%1 x %2、縦横とも %3 ピクセルまで)")
                                                       .arg(size.width()).arg(size.height()).arg(kMaxPictureSide)));
+    if (hold) {
+        *hold = PictureMemory::claim(wholePictureBytes(size.width(), size.height()) + fileBytes);
+        if (hold->bytes() > 0)
+            return;
+    }
     if (const QString problem = pictureBudgetProblem(size.width(), size.height(), fileBytes); !problem.isEmpty())
         throw RuntimeError(kOutOfMemory, named(path, problem));
 }
 
 } // namespace
 
-QImage loadPicture(const QString& path)
+QImage loadPicture(const QString& path, PictureMemory* hold)
 {
     QByteArray bytes = readPictureFile(path);
     if (bytes.isEmpty())
@@ -73,7 +81,7 @@ QImage loadPicture(const QString& path)
         throw RuntimeError(kInvalidPicture, named(path, problem));
 
     if (QSize size; bmp::readsItself(bytes, &size)) {
-        checkDecodedSize(path, size, bytes.size());
+        checkDecodedSize(path, size, bytes.size(), hold);
         QString problem;
         QImage picture = bmp::read(bytes, &problem);
         if (picture.isNull())
@@ -88,13 +96,13 @@ QImage loadPicture(const QString& path)
     reader.setAutoTransform(true);
     // The budget below bounds memory before decoding; Qt's own limit is the net for readers that
     // cannot tell the size first (its default would refuse ordinary large photos).
-    QImageReader::setAllocationLimit(int(pictureMemoryBudget() >> 20));
+    QImageReader::setAllocationLimit(int(std::min<qint64>(pictureMemoryTotal() >> 20, std::numeric_limits<int>::max())));
     QImage picture;
     {
         // libjpeg warns while it reads the header as much as while it decodes.
         const DecoderWarnings warnings;
         if (const QSize size = reader.size(); size.isValid())
-            checkDecodedSize(path, size, bytes.size());
+            checkDecodedSize(path, size, bytes.size(), hold);
         picture = reader.read();
         if (!warnings.first().isEmpty())
             throw RuntimeError(kInvalidPicture, named(path, damagedPictureMessage()));
@@ -168,15 +176,23 @@ void writeBmp24(const QImage& picture, int fd, const QString& path)
 {
     if (picture.isNull())
         throw RuntimeError(kInvalidPicture, named(path, QStringLiteral("保存する画像がありません")));
-    const QImage bgr = toBgr888(picture);
-    const int width = bgr.width();
-    const int height = bgr.height();
-    // Rows go out bottom-up in strips of about 4 MiB.
+    const int width = picture.width();
+    const int height = picture.height();
+    // Rows go out bottom-up in strips of about 4 MiB, each converted on its own, so that a large
+    // picture is never held twice.
+    const int bandRows = std::max(1, int((4 << 20) / (std::int64_t(width) * 3)));
     try {
         bmp24::FdStripSink sink(fd, std::max<std::size_t>(4u << 20, bmp24::kHeaderSize + std::size_t(bmp24::stride(width))));
         bmp24::RowWriter rows(sink, width, height);
-        for (int y = height - 1; y >= 0; --y)
-            std::memcpy(rows.nextRow(), bgr.constScanLine(y), static_cast<std::size_t>(width) * 3);
+        for (int end = height; end > 0; end -= bandRows) {
+            const int first = std::max(0, end - bandRows);
+            const QImage band = picture.format() == QImage::Format_BGR888
+                ? picture
+                : toBgr888(picture.copy(0, first, width, end - first));
+            const int offset = band.height() == height ? 0 : first;
+            for (int y = end - 1; y >= first; --y)
+                std::memcpy(rows.nextRow(), band.constScanLine(y - offset), static_cast<std::size_t>(width) * 3);
+        }
         rows.finish();
     } catch (const std::system_error& e) {
         throw fileError(e, path);

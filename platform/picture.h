@@ -7,6 +7,8 @@
 
 namespace platform {
 
+class PictureMemory;
+
 // The largest width or height the system handles, the render included (its row and column
 // counters are 16-bit).
 constexpr int kMaxPictureSide = 32766;
@@ -14,7 +16,9 @@ constexpr int kMaxPictureSide = 32766;
 // Loads a picture by its content (BMP, JPEG, GIF, PNG and every format of Qt's image plugins), with
 // the EXIF orientation applied. A missing file, a file that is no picture, a truncated one and one
 // wider or taller than kMaxPictureSide throw RuntimeError with a message that names the file.
-QImage loadPicture(const QString& path);
+// A picture past the memory budget is refused by its size before it is decoded; with hold, the
+// picture's share of the budget is held there for as long as the caller keeps the picture.
+QImage loadPicture(const QString& path, PictureMemory* hold = nullptr);
 
 // Loads a bitmap in the system's own 24-bit layout (what savePictureBmp24 writes) row by row
 // straight into a QImage::Format_BGR888 picture, several times faster than a general decoder for

@@ -98,14 +98,19 @@ std::optional<Resolution> statedResolution(const QImage& picture)
 {
     if (picture.isNull())
         return std::nullopt;
+    return statedResolution(picture.dotsPerMeterX(), picture.dotsPerMeterY());
+}
+
+std::optional<Resolution> statedResolution(int dotsPerMeterX, int dotsPerMeterY)
+{
     const QImage plain(1, 1, QImage::Format_RGB32);
-    if (picture.dotsPerMeterX() == plain.dotsPerMeterX() && picture.dotsPerMeterY() == plain.dotsPerMeterY())
+    if (dotsPerMeterX == plain.dotsPerMeterX() && dotsPerMeterY == plain.dotsPerMeterY())
         return std::nullopt;
-    if (picture.dotsPerMeterX() <= 0 || picture.dotsPerMeterY() <= 0)
+    if (dotsPerMeterX <= 0 || dotsPerMeterY <= 0)
         return std::nullopt;
     // Decoders keep whole dots per metre; the hundredth of an inch gives the stated figure back.
     auto perInch = [](int dotsPerMetre) { return std::round(dotsPerMetre * 0.0254 * 100) / 100; };
-    return Resolution{perInch(picture.dotsPerMeterX()), perInch(picture.dotsPerMeterY()), false};
+    return Resolution{perInch(dotsPerMeterX), perInch(dotsPerMeterY), false};
 }
 
 PhotoMetadata readPhotoMetadata(const QString& path)

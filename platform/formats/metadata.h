@@ -50,5 +50,7 @@ std::vector<std::uint8_t> photoshopResourceOf(const std::vector<std::uint8_t>& i
 
 // The resolution a decoded picture's file stated, or nothing when the decoder left its default.
 std::optional<Resolution> statedResolution(const QImage& picture);
+// The same from a picture's dots per metre, for a picture read a row at a time.
+std::optional<Resolution> statedResolution(int dotsPerMeterX, int dotsPerMeterY);
 
 } // namespace formats

@@ -2,7 +2,10 @@
 
 #include <QBuffer>
 #include <sys/resource.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <thread>
 
 namespace {
 
@@ -25,6 +28,40 @@ TEST_F(VelmorFilterTest, WritesWhatTheWindowWritesForEveryKindOfSource)
             EXPECT_EQ(testsupport::readFile(path(QStringLiteral("out.bmp"))), windowResult(input, colour)) << s.format << " " << filter;
         }
     }
+}
+
+// Camera photos and PNGs: upright photos and plain PNGs are read a row at a time and written into
+// place, a turned photo and a PNG with alpha are held whole; each gives the window's bytes, and so
+// does a pipe, which takes bytes only in order.
+TEST_F(VelmorFilterTest, PicturesStreamedOrHeldGiveTheWindowsBytes)
+{
+    for (const char* name : {"landscape0.jpg", "landscape1.jpg", "landscape6.jpg", "basn3p08.png", "basn6a08.png"}) {
+        const QString input = QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/") + QLatin1String(name);
+        const QByteArray expected = windowResult(input, 0x0040C0C0);
+        const Outcome r = run({QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("sepia"), QStringLiteral("-o"), path(QStringLiteral("out.bmp")), input});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        EXPECT_TRUE(testsupport::readFile(path(QStringLiteral("out.bmp"))) == expected) << name;
+    }
+    const QString fifo = path(QStringLiteral("pipe.bmp"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // Our own writer end keeps the pipe open until the run is over, so the reader sees its end only then.
+    const int readEnd = ::open(QFile::encodeName(fifo).constData(), O_RDONLY | O_NONBLOCK);
+    const int ownWriter = ::open(QFile::encodeName(fifo).constData(), O_WRONLY);
+    ASSERT_GE(readEnd, 0);
+    ::fcntl(readEnd, F_SETFL, 0);
+    QByteArray piped;
+    std::thread reader([&] {
+        char buffer[65536];
+        for (ssize_t n; (n = ::read(readEnd, buffer, sizeof buffer)) > 0;)
+            piped.append(buffer, n);
+    });
+    const Outcome r = run({QStringLiteral("-q"), QStringLiteral("-f"), QStringLiteral("sepia"), QStringLiteral("-o"), fifo,
+        QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/landscape1.jpg")});
+    ::close(ownWriter);
+    reader.join();
+    ::close(readEnd);
+    EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(piped == windowResult(QStringLiteral(VELMOR_SOURCE_DIR "/tests/platform/fixtures/landscape1.jpg"), 0x0040C0C0));
 }
 
 TEST_F(VelmorFilterTest, CustomColourComesFromTheOptionOrTheStoredSetting)

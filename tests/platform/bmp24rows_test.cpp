@@ -143,4 +143,28 @@ TEST_F(Bmp24RowReader, AShortFileIsReportedAndAFailedReadThrows)
     ::close(writeOnly);
 }
 
+// Rows handed over top first land in their stored place, bottom-up, in bands of any size.
+TEST_F(Bmp24RowReader, TopDownWriterPutsEachRowInItsPlaceWhateverTheBandSize)
+{
+    const struct { int width, height, padding; } cases[] = {{1, 1, 1}, {2, 5, 2}, {5, 3, 1}, {4, 7, 0}};
+    for (const auto& c : cases) {
+        const std::size_t stride = std::size_t(3 * c.width + c.padding);
+        // One row a band, a band that leaves a partial one at the bottom, and all in one.
+        for (std::size_t band : {stride, 2 * stride + 1, std::size_t{4096}}) {
+            ASSERT_EQ(::ftruncate(fd, 0), 0);
+            bmp24::TopDownRowWriter rows(fd, c.width, c.height, band);
+            for (int y = c.height; y >= 1; --y) {
+                std::uint8_t* row = rows.nextRow();
+                for (int i = 0; i < 3 * c.width; ++i)
+                    row[i] = pixelByte(y, i);
+            }
+            rows.finish();
+            Bytes file(std::size_t(bmp24::fileSize(c.width, c.height)) + 1, 0xAA);
+            ASSERT_EQ(::pread(fd, file.data(), file.size(), 0), ssize_t(file.size() - 1)) << "nothing past the end";
+            file.pop_back();
+            EXPECT_EQ(file, expectedFile(c.width, c.height, c.padding)) << c.width << " x " << c.height << ", band " << band;
+        }
+    }
+}
+
 } // namespace

@@ -3,6 +3,7 @@
 // and filter.
 
 #include "platform/formats/picturewriter.h"
+#include "platform/picturerows.h"
 #include "velmor/engine/colorvalues.h"
 
 #include <QImage>
@@ -45,6 +46,18 @@ void writeFilteredBitmap(const Source& source, const QString& output, engine::Co
 // Throws platform::RuntimeError or Stopped.
 void writeFilteredPicture(const Source& source, const QString& output, engine::ColorValue color, formats::Format format,
     const formats::PhotoMetadata& metadata, const formats::WriteOptions& options, const std::atomic<bool>& stop);
+
+// The same from a picture read a row at a time: the rows go through once, never held whole. The
+// resolution the file states stands in for metadata that has none.
+void writeFilteredPicture(platform::PictureRows& rows, const QString& output, engine::ColorValue color,
+    formats::Format format, formats::PhotoMetadata metadata, const formats::WriteOptions& options,
+    const std::atomic<bool>& stop);
+
+// The bitmap from a picture read a band at a time, top row first: each band of the output goes into
+// its place in the file, so the picture is never held whole (only an output that takes bytes in
+// order, a pipe, makes it held). Throws platform::RuntimeError or Stopped.
+void writeFilteredBitmap(platform::PictureRows& rows, const QString& output, engine::ColorValue color,
+    const std::atomic<bool>& stop);
 
 // The tinted source as a picture, for a QPX file.
 QImage filteredPicture(const Source& source, engine::ColorValue color);

@@ -92,8 +92,18 @@ int jpegQuality(const cli::Options& options)
 void runJob(Job& job, engine::ColorValue colour, cli::QpxHost* qpx, const formats::WriteOptions& writeOptions)
 {
     const bool qpxInput = qpxclient::isQpxPath(job.input);
-    std::unique_ptr<cli::Source> source = qpxInput ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
     const formats::Format format = formats::formatOf(job.output);
+    // A picture that can be read a band at a time goes through once, never held whole.
+    if (!qpxInput && !cli::isStandardOutput(job.output) && !qpxclient::isQpxPath(job.output))
+        if (auto rows = platform::openPictureRows(job.input)) {
+            if (format == formats::Format::Bitmap)
+                cli::writeFilteredBitmap(*rows, job.output, colour, gStop);
+            else
+                cli::writeFilteredPicture(*rows, job.output, colour, format, formats::readPhotoMetadata(job.input),
+                    writeOptions, gStop);
+            return;
+        }
+    std::unique_ptr<cli::Source> source = qpxInput ? cli::sourceFromImage(qpx->open(job.input)) : cli::openSource(job.input);
     if (cli::isStandardOutput(job.output))
         cli::writeFilteredBitmapToStandardOutput(*source, colour);
     else if (qpxclient::isQpxPath(job.output)) {
